@@ -1,0 +1,57 @@
+#pragma once
+// The base of every actor and interface element, the kind ids, the overlap test and
+// the globals every part of the game shares.
+#include <vector>
+#include "KEGraphics.h"
+#include "KEMtx33.h"
+#include "KEVec2.h"
+
+class SoundManager;
+
+struct AABB
+{
+	KEVec2 min;   // left, bottom
+	KEVec2 max;   // right, top
+};
+
+enum
+{
+	KIND_PLAYER = 0,   // also every class that sets no kind
+	KIND_GUARD = 1,
+	KIND_LIGHT = 2,
+	KIND_RADIO = 3,
+	KIND_SERVER = 4,
+	KIND_LIGHT_AREA = 5,
+};
+
+class GameObject
+{
+public:
+	GameObject();
+	virtual ~GameObject() {}
+	virtual void Load() = 0;
+	virtual void Init() = 0;
+	virtual void Update() = 0;
+	virtual void Draw() {}
+	virtual void Free() = 0;
+	virtual void Unload() = 0;
+
+	int              active;
+	int              kind;
+	KEGfxVertexList* mesh;
+	KEGfxTexture*    texture;
+	KEMtx33          transform;
+	AABB             boundingBox;
+	KEVec2           position;
+	KEVec2           velocity;
+	float            rotation;
+};
+
+// Touching edges count as overlapping; the velocities never change the answer.
+bool RectRectIntersect(const AABB& a, const KEVec2& velocityA, const AABB& b, const KEVec2& velocityB);
+
+extern float         gDeltaTime;
+extern bool          gPaused;
+extern bool          gMuted;
+extern bool          gFullscreen;
+extern SoundManager* gSoundManager;
