@@ -1,5 +1,8 @@
 #include "GameObject.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 float         gDeltaTime = 0.0f;
 bool          gPaused = false;
 bool          gMuted = false;
@@ -17,4 +20,25 @@ GameObject::GameObject()
 bool RectRectIntersect(const AABB& a, const KEVec2& /*velocityA*/, const AABB& b, const KEVec2& /*velocityB*/)
 {
 	return !(b.min.x > a.max.x || a.min.x > b.max.x || b.min.y > a.max.y || a.min.y > b.max.y);
+}
+
+KEGfxVertexList* CreateUnitQuad(unsigned int color)
+{
+	KEGfxMeshStart();
+	KEGfxTriAdd(-0.5f, -0.5f, color, 0.0f, 1.0f,
+	            0.5f, -0.5f, color, 1.0f, 1.0f,
+	            -0.5f, 0.5f, color, 0.0f, 0.0f);
+	KEGfxTriAdd(0.5f, -0.5f, color, 1.0f, 1.0f,
+	            0.5f, 0.5f, color, 1.0f, 0.0f,
+	            -0.5f, 0.5f, color, 0.0f, 0.0f);
+	return KEGfxMeshEnd();
+}
+
+void GameObjectFatal(const char* expression, int line, const char* function, const char* file,
+                     const char* message)
+{
+	printf("KE_ASSERT_MESG: %s\nLine: %d\nFunc: %s\nFile: %s\n", expression, line, function, file);
+	printf("Mesg: %s\n", message);
+	fflush(stdout);
+	exit(1);
 }

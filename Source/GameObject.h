@@ -50,6 +50,16 @@ public:
 // Touching edges count as overlapping; the velocities never change the answer.
 bool RectRectIntersect(const AABB& a, const KEVec2& velocityA, const AABB& b, const KEVec2& velocityB);
 
+// The quad most objects draw: corners at +-0.5, texture (0, 0) at the top left, one
+// vertex colour. Null when the mesh could not be made.
+KEGfxVertexList* CreateUnitQuad(unsigned int color);
+
+// The report of an object that cannot be made (a failed mesh): prints
+// "KE_ASSERT_MESG: <expression>\nLine: ..\nFunc: ..\nFile: ..\nMesg: <message>\n" and
+// ends the process with exit code 1.
+[[noreturn]] void GameObjectFatal(const char* expression, int line, const char* function,
+                                  const char* file, const char* message);
+
 extern float         gDeltaTime;
 extern bool          gPaused;
 extern bool          gMuted;
