@@ -1,0 +1,149 @@
+#include "GameLoop.h"
+
+#include "GameObject.h"
+#include "GameStates.h"
+#include "KEFrameRateController.h"
+#include "KEGameStateMgr.h"
+#include "KEGraphics.h"
+#include "KEInput.h"
+#include "KESystem.h"
+#include "MenuBox.h"
+#include "MenuState.h"
+#include "SoundManager.h"
+
+namespace
+{
+const unsigned char KEY_ESCAPE = 27;
+
+// Live for the whole run, from start-up to shut-down.
+SoundManager* sSoundManager = nullptr;
+Menu_box*     sFontBox = nullptr;   // only builds the shared glyph table
+
+// Music that starts when the loop enters the given state.
+int MusicFor(unsigned int next)
+{
+	if (next == STATE_MENU)
+		return 0;   // menu music
+	if (next == STATE_LOSE)
+		return 2;   // no sound behind this id: the lose screen stays quiet
+	return 3;       // level music, also for the win screen, a restart and a quit
+}
+} // namespace
+
+void GameRegisterStates()
+{
+	static bool registered = false;
+	if (registered)
+		return;
+	registered = true;
+	KEGameStateMgrAdd(STATE_MENU, MenuStateLoad, MenuStateInit, MenuStateUpdate, MenuStateDraw, MenuStateFree,
+	                  MenuStateUnload);
+}
+
+void GameStartUp()
+{
+	sSoundManager = new SoundManager();
+	gSoundManager = sSoundManager;
+	gSoundManager->LoadSounds();
+	// The alarm channel exists from the start, paused, so the guard alarm only resumes it.
+	gSoundManager->PlayOnSlot(5, gSoundManager->alarm);
+	gSoundManager->PauseSlot(gSoundManager->alarm);
+	sFontBox = new Menu_box();
+	sFontBox->LoadFont();
+	gSoundManager->PlayOnSlot(0, gSoundManager->music);
+
+	KESysSetWindowTitle("Nullvane!");
+	KEGfxSetBackgroundColor(0.0f, 0.0f, 0.0f);
+	GameRegisterStates();
+	KEGameStateMgrInit(STATE_MENU);
+}
+
+void GameBeginState()
+{
+	if (gSoundManager && (gKEGameStateCurr == STATE_WIN || gKEGameStateCurr == STATE_LOSE))
+	{
+		gSoundManager->PauseSlot(gSoundManager->alarm);
+		gSoundManager->PauseSlot(gSoundManager->effects);
+		gSoundManager->PauseSlot(gSoundManager->hack);
+		gSoundManager->PauseSlot(gSoundManager->spareB);
+	}
+
+	KESysReset();
+	if (gKEGameStateCurr != GAME_STATE_RESTART)
+	{
+		KEGameStateMgrUpdate();
+		KEGameStateLoad();
+	}
+	else
+	{
+		// The function pointers still belong to the restarted state.
+		gKEGameStateCurr = gKEGameStatePrev;
+		gKEGameStateNext = gKEGameStatePrev;
+	}
+	KEGameStateInit();
+}
+
+void GameRunFrame()
+{
+	if (gSoundManager)
+		gSoundManager->Update();
+
+	// Esc pauses levels and tutorials; only the pause menu clears gPaused again.
+	if (KEInputCheckReleased(KEY_ESCAPE) && gKEGameStateCurr != STATE_MENU && gKEGameStateCurr != STATE_WIN &&
+	    gKEGameStateCurr != STATE_LOSE)
+		gPaused = true;
+
+	KESysFrameStart();
+	if (!gPaused)
+		KEGameStateUpdate();
+	KEInputUpdate();
+	KEGameStateDraw();
+	KESysFrameEnd();
+
+	if (!KESysDoesWindowExist())
+		gKEGameStateNext = GAME_STATE_QUIT;
+	gDeltaTime = (float)KEFrameRateControllerGetFrameTime();
+}
+
+void GameEndState()
+{
+	KEGameStateFree();
+
+	gDetectingGuards = 0;
+	gAlarmMusicOn = false;
+	if (gSoundManager)
+	{
+		gSoundManager->PauseLevelSounds();
+		gSoundManager->PlayOnSlot(MusicFor(gKEGameStateNext), gSoundManager->music);
+	}
+
+	if (gKEGameStateNext != GAME_STATE_RESTART)
+		KEGameStateUnload();
+	gKEGameStatePrev = gKEGameStateCurr;
+	gKEGameStateCurr = gKEGameStateNext;
+}
+
+void GameRunLoop()
+{
+	while (gKEGameStateCurr != GAME_STATE_QUIT)
+	{
+		GameBeginState();
+		while (gKEGameStateCurr == gKEGameStateNext)
+			GameRunFrame();
+		GameEndState();
+	}
+}
+
+void GameShutDown()
+{
+	if (gSoundManager)
+		gSoundManager->Release();
+	Menu_box::ReleaseFont();
+	KESysExit();
+	delete sFontBox;
+	sFontBox = nullptr;
+	if (gSoundManager == sSoundManager)
+		gSoundManager = nullptr;
+	delete sSoundManager;
+	sSoundManager = nullptr;
+}
