@@ -1,0 +1,52 @@
+#pragma once
+// Shared between the renderer's source files; not part of the engine's public interface.
+
+// Program slots of the renderer's one shader object (0 = no program bound).
+enum
+{
+	KE_GFX_PROGRAM_NONE = 0,
+	KE_GFX_PROGRAM_COLOR = 1,
+	KE_GFX_PROGRAM_TEXTURE = 2,
+};
+
+// True between a successful KEGfxInit and KEGfxExit. Without a context (KEGfxInit
+// failed and the game runs on without drawing) every renderer call does nothing.
+bool KEGfxHasContext();
+
+// Current program slot.
+unsigned int KEGfxShaderGetCurrent();
+// Locations in the current program; -1 with no program bound.
+int KEGfxShaderGetUniformLocation(const char* name);
+int KEGfxShaderGetAttributeLocation(const char* name);
+
+#include "KEMath4.h"
+
+// Orthographic projection of the (full-screen scaled) window, near 1, far 1000.
+Matrix4 KEGfxProjectionMatrix();
+// Look-at view of the camera with the full-screen scale, times factor on x and y.
+Matrix4 KEGfxViewMatrix(float factor);
+// Uploads the camera's view to the current program, scaled by factor on x and y on top
+// of the full-screen scale (text draws with 1/3 into a tripled viewport).
+void KEGfxUploadView(float factor);
+// Stored camera position.
+float KEGfxCamX();
+float KEGfxCamY();
+
+// Drains the OpenGL error queue; any error is reported and ends the process.
+void KEGfxCheckGLError(int line, const char* func);
+#define KE_CHECK_GL_ERROR(func) KEGfxCheckGLError(__LINE__, func)
+
+// Reports a fatal renderer condition, waits for a key and ends the process.
+[[noreturn]] void KEGfxHalt(int line, const char* func, const char* message);
+
+// The mesh staging area, shared by mesh building and the debug primitives.
+#include "KEGraphics.h"
+
+struct KEGfxStagedVertex
+{
+	float        x, y, z;
+	unsigned int color;   // ARGB
+	float        u, v;
+};
+
+extern KEGfxStagedVertex gKEGfxStaging[KE_MESH_VERTEX_MAX];
