@@ -4,71 +4,50 @@
 
 namespace
 {
-AABB Box(float minX, float minY, float maxX, float maxY)
-{
-	return AABB{{minX, minY}, {maxX, maxY}};
-}
-
-const KEVec2 kStill = {0.0f, 0.0f};
-
+AABB Box(float minX, float minY, float maxX, float maxY) { return AABB{{minX, minY}, {maxX, maxY}}; }
 // Counts its destructions so deleting through the base can be checked.
 struct Probe : GameObject
 {
 	explicit Probe(int* destroyed) : destroyed(destroyed) {}
 	~Probe() override { ++*destroyed; }
-	void Load() override {}
-	void Init() override {}
-	void Update() override {}
-	void Free() override {}
-	void Unload() override {}
+	void Load() override {} void Init() override {} void Update() override {}
+	void Free() override {} void Unload() override {}
 	int* destroyed;
 };
 }
 
 TEST(RectRectIntersect, TouchingAndContainedBoxesOverlapSeparatedOnesNever)
 {
-	AABB a = Box(0, 0, 10, 10);
-
-	// Shared edges and a shared corner count as overlapping, in both argument orders.
-	EXPECT_TRUE(RectRectIntersect(a, kStill, Box(10, 2, 20, 8), kStill));
-	EXPECT_TRUE(RectRectIntersect(Box(10, 2, 20, 8), kStill, a, kStill));
-	EXPECT_TRUE(RectRectIntersect(a, kStill, Box(-5, -5, 0, 0), kStill));
-
-	// Containment either way.
-	EXPECT_TRUE(RectRectIntersect(a, kStill, Box(4, 4, 6, 6), kStill));
-	EXPECT_TRUE(RectRectIntersect(Box(4, 4, 6, 6), kStill, a, kStill));
-
-	// One unit apart: no overlap, even with velocities that carry them into each other.
-	KEVec2 right = {50.0f, 0.0f}, left = {-50.0f, 0.0f}, up = {0.0f, 50.0f}, down = {0.0f, -50.0f};
-	EXPECT_FALSE(RectRectIntersect(a, right, Box(11, 0, 21, 10), left));
-	EXPECT_FALSE(RectRectIntersect(a, up, Box(0, 11, 10, 21), down));
-	// Separated on one axis only is still separated.
-	EXPECT_FALSE(RectRectIntersect(a, kStill, Box(2, 10.5f, 8, 20), kStill));
-
-	// Overlapping boxes moving apart still overlap now.
-	EXPECT_TRUE(RectRectIntersect(a, left, Box(9, 9, 19, 19), right));
+	const KEVec2 still = {0, 0}, right = {50, 0}, left = {-50, 0}, up = {0, 50}, down = {0, -50};
+	const AABB a = Box(0, 0, 10, 10);
+	struct Case { AABB b; KEVec2 va, vb; bool overlap; } cases[] = {
+		{Box(10, 2, 20, 8), still, still, true},      // shared edge
+		{Box(-5, -5, 0, 0), still, still, true},      // shared corner
+		{Box(4, 4, 6, 6), still, still, true},        // contained
+		{Box(9, 9, 19, 19), left, right, true},       // overlapping now, moving apart
+		{Box(11, 0, 21, 10), right, left, false},     // velocities that would cross do not count
+		{Box(0, 11, 10, 21), up, down, false},
+		{Box(2, 10.5f, 8, 20), still, still, false},  // apart on one axis only
+	};
+	for (const Case& c : cases)
+	{
+		EXPECT_EQ(RectRectIntersect(a, c.va, c.b, c.vb), c.overlap) << c.b.min.x << ", " << c.b.min.y;
+		EXPECT_EQ(RectRectIntersect(c.b, c.vb, a, c.va), c.overlap) << c.b.min.x << ", " << c.b.min.y;
+	}
 }
 
-TEST(GameObject, ConstructionDefaultsAndDeleteThroughBase)
+TEST(GameObject, DeleteThroughBaseRunsDerivedDestructor)
 {
 	int destroyed = 0;
-	GameObject* object = new Probe(&destroyed);
-	EXPECT_EQ(object->active, 1);
-	EXPECT_EQ(object->kind, KIND_PLAYER);   // a class that sets no kind reads as 0
-	EXPECT_EQ(object->mesh, nullptr);
-	EXPECT_EQ(object->texture, nullptr);
-	EXPECT_EQ(object->position.x + object->position.y + object->velocity.x + object->velocity.y, 0.0f);
-	EXPECT_EQ(object->rotation, 0.0f);
-	delete object;
+	delete static_cast<GameObject*>(new Probe(&destroyed));
 	EXPECT_EQ(destroyed, 1);
 }
 
 TEST(GameObjectDeathTest, FailedObjectReportIsExactAndExitsWithOne)
 {
-	// The report goes to standard output; route it to the stream the death test reads.
 	EXPECT_EXIT(
 		{
-			dup2(2, 1);
+			dup2(2, 1);   // the report goes to standard output; the death test reads standard error
 			GameObjectFatal("mesh", 167, "Menu_box::Load", "Source/MenuBox", "fail to create object!!");
 		},
 		::testing::ExitedWithCode(1),
