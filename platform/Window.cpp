@@ -393,18 +393,6 @@ void PlatformPushMouseButtonEvent(int button, bool down, int x, int y)
 	SDL_PushEvent(&event);
 }
 
-void PlatformPushFocusEvent(bool gained)
-{
-	if (!sWindow)
-		return;
-	SDL_Event event;
-	SDL_zero(event);
-	event.type = SDL_WINDOWEVENT;
-	event.window.event = gained ? SDL_WINDOWEVENT_FOCUS_GAINED : SDL_WINDOWEVENT_FOCUS_LOST;
-	event.window.windowID = SDL_GetWindowID(sWindow);
-	SDL_PushEvent(&event);
-}
-
 void PlatformInputGetKeyTable(unsigned char table[256])
 {
 	memcpy(table, sKeyTable, sizeof(sKeyTable));
@@ -459,13 +447,6 @@ int PlatformShowCursor(int show)
 	if (SDL_WasInit(SDL_INIT_VIDEO))
 		SDL_ShowCursor(sCursorCounter >= 0 ? SDL_ENABLE : SDL_DISABLE);
 	return sCursorCounter;
-}
-
-bool PlatformCursorVisible()
-{
-	if (SDL_WasInit(SDL_INIT_VIDEO))
-		return SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE;
-	return sCursorCounter >= 0;
 }
 
 uint64_t PlatformCounterRead()

@@ -68,7 +68,6 @@ void  PlatformWindowRequestClose();
 // button (1 left, 2 middle, 3 right) would produce; the next pump handles them.
 void  PlatformPushKeyEvent(int scancode, bool down);
 void  PlatformPushMouseButtonEvent(int button, bool down, int x, int y);
-void  PlatformPushFocusEvent(bool gained);
 
 // Key table in virtual-key numbering; bit 7 set = down. Mouse left 0x01, right 0x02, middle 0x04.
 void  PlatformInputGetKeyTable(unsigned char table[256]);
@@ -84,7 +83,6 @@ unsigned char PlatformVirtualKeyFromScancode(int scancode);
 // Show-cursor counter: non-zero increments, zero decrements; the cursor is visible while the
 // counter is >= 0. Returns the new counter.
 int   PlatformShowCursor(int show);
-bool  PlatformCursorVisible();
 
 // High-resolution counter.
 uint64_t PlatformCounterRead();

@@ -1,4 +1,4 @@
-// Frame pacing on the real counter (only lower bounds, which a slow machine cannot break)
+// Frame pacing on the real counter (lower bounds only, which a slow machine cannot break)
 // and the virtual clock the game tests run on.
 #include <gtest/gtest.h>
 
@@ -9,9 +9,13 @@
 
 namespace
 {
-void Work(int milliseconds)
+// One frame that works for the given time; returns the frame time it reports.
+double Frame(int milliseconds)
 {
+	KEFrameRateControllerStart();
 	std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+	KEFrameRateControllerEnd();
+	return KEFrameRateControllerGetFrameTime();
 }
 } // namespace
 
@@ -19,67 +23,23 @@ TEST(FrameRate, RealClockHoldsTheLimitAndNeverClampsLongFrames)
 {
 	KEFrameRateControllerUseVirtualClock(false);
 	KEFrameRateControllerInit(60);
-	EXPECT_DOUBLE_EQ(KEFrameRateControllerGetFrameTime(), 1.0 / 60.0);
-	EXPECT_EQ(KEFrameRateControllerGetFrameCount(), 0u);
-
-	// A short frame is stretched to the limit.
-	KEFrameRateControllerStart();
-	Work(5);
-	KEFrameRateControllerEnd();
-	EXPECT_GE(KEFrameRateControllerGetFrameTime(), 1.0 / 60.0);
-	EXPECT_EQ(KEFrameRateControllerGetFrameCount(), 1u);
-
-	// A long frame reports its whole length.
-	KEFrameRateControllerStart();
-	Work(40);
-	KEFrameRateControllerEnd();
-	EXPECT_GE(KEFrameRateControllerGetFrameTime(), 0.040);
+	EXPECT_GE(Frame(5), 1.0 / 60.0);   // stretched to the limit
+	EXPECT_GE(Frame(40), 0.040);       // reported whole
 	EXPECT_EQ(KEFrameRateControllerGetFrameCount(), 2u);
 
-	// Every state starts counting again, with the nominal frame time.
-	KEFrameRateControllerReset();
-	EXPECT_EQ(KEFrameRateControllerGetFrameCount(), 0u);
-	EXPECT_DOUBLE_EQ(KEFrameRateControllerGetFrameTime(), 1.0 / 60.0);
-}
-
-TEST(FrameRate, NoLimitMeansNoWait)
-{
-	KEFrameRateControllerUseVirtualClock(false);
+	// No limit: no wait, and no frame time before the first frame ends.
 	KEFrameRateControllerInit(0);
 	EXPECT_EQ(KEFrameRateControllerGetFrameTime(), 0.0);
-	KEFrameRateControllerReset();
-	EXPECT_EQ(KEFrameRateControllerGetFrameTime(), 0.0);
-
-	KEFrameRateControllerStart();
-	Work(2);
-	KEFrameRateControllerEnd();
-	EXPECT_GE(KEFrameRateControllerGetFrameTime(), 0.002);
-	EXPECT_EQ(KEFrameRateControllerGetFrameCount(), 1u);
+	EXPECT_GE(Frame(2), 0.002);
 }
 
 TEST(FrameRate, VirtualClockMeasuresExactlyOneFrameOfTheLimit)
 {
 	KEFrameRateControllerUseVirtualClock(true);
 	KEFrameRateControllerInit(60);
-	for (int i = 0; i < 3; ++i)
-	{
-		KEFrameRateControllerStart();
-		if (i == 1)
-			Work(30);   // a slow frame still measures one tick
-		KEFrameRateControllerEnd();
-		EXPECT_DOUBLE_EQ(KEFrameRateControllerGetFrameTime(), 1.0 / 60.0);
-	}
-	EXPECT_EQ(KEFrameRateControllerGetFrameCount(), 3u);
-
-	KEFrameRateControllerInit(30);
-	KEFrameRateControllerStart();
-	KEFrameRateControllerEnd();
-	EXPECT_DOUBLE_EQ(KEFrameRateControllerGetFrameTime(), 1.0 / 30.0);
-
-	// Without a limit the virtual clock still ticks at the game's 60 per second.
-	KEFrameRateControllerInit(0);
-	KEFrameRateControllerStart();
-	KEFrameRateControllerEnd();
-	EXPECT_DOUBLE_EQ(KEFrameRateControllerGetFrameTime(), 1.0 / 60.0);
+	EXPECT_DOUBLE_EQ(Frame(0), 1.0 / 60.0);
+	EXPECT_DOUBLE_EQ(Frame(30), 1.0 / 60.0);   // a slow frame still measures one tick
+	KEFrameRateControllerInit(0);                // without a limit it ticks at the game's 60 per second
+	EXPECT_DOUBLE_EQ(Frame(0), 1.0 / 60.0);
 	KEFrameRateControllerUseVirtualClock(false);
 }

@@ -1,4 +1,4 @@
-// The game-state table: registration, selection and the three fatal reports.
+// The game-state table: registration, selection and its fatal reports.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -11,23 +11,18 @@
 namespace
 {
 std::string gCalls;
-
 void Load() { gCalls += "L"; }
-void Init() { gCalls += "I"; }
-void Update() { gCalls += "U"; }
-void Draw() { gCalls += "D"; }
-void Free() { gCalls += "F"; }
-void Unload() { gCalls += "X"; }
-void OtherUpdate() { gCalls += "u"; }
 
-void CallAll()
+// Selects id and returns what its six functions do.
+std::string CallAll(unsigned int id)
 {
-	KEGameStateLoad();
-	KEGameStateInit();
-	KEGameStateUpdate();
-	KEGameStateDraw();
-	KEGameStateFree();
-	KEGameStateUnload();
+	gKEGameStateCurr = id;
+	KEGameStateMgrUpdate();
+	gCalls.clear();
+	for (KEGameStateFn fn : {KEGameStateLoad, KEGameStateInit, KEGameStateUpdate, KEGameStateDraw,
+	                         KEGameStateFree, KEGameStateUnload})
+		fn();
+	return gCalls;
 }
 
 // The reports go to standard output; death tests read standard error.
@@ -36,83 +31,41 @@ void StdoutToStderr()
 	fflush(stdout);
 	dup2(STDERR_FILENO, STDOUT_FILENO);
 }
-
-class StateManagerDeath : public testing::Test
-{
-protected:
-	// Re-run the test in a fresh process, so the table starts empty whatever ran before.
-	void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
-};
 } // namespace
 
 TEST(StateManager, SelectsRegisteredFunctionsAndFillsGapsWithDoNothing)
 {
-	KEGameStateMgrAdd(200, Load, Init, Update, Draw, Free, Unload);
-	KEGameStateMgrAdd(201, nullptr, nullptr, OtherUpdate, nullptr, nullptr, nullptr);
-
+	KEGameStateMgrAdd(200, Load, [] { gCalls += "I"; }, [] { gCalls += "U"; }, [] { gCalls += "D"; },
+	                  [] { gCalls += "F"; }, [] { gCalls += "X"; });
+	KEGameStateMgrAdd(201, nullptr, nullptr, nullptr, nullptr, Load, nullptr);
 	KEGameStateMgrInit(200);
-	EXPECT_EQ(gKEGameStateInit, 200u);
-	EXPECT_EQ(gKEGameStateCurr, 200u);
-	EXPECT_EQ(gKEGameStatePrev, 200u);
-	EXPECT_EQ(gKEGameStateNext, 200u);
-	gCalls.clear();
-	CallAll();
-	EXPECT_EQ(gCalls, "LIUDFX");
-
-	// Null slots run as do-nothing functions.
-	gKEGameStateCurr = 201;
-	KEGameStateMgrUpdate();
-	gCalls.clear();
-	CallAll();
-	EXPECT_EQ(gCalls, "u");
-
-	// The two reserved ids select do-nothing functions for all six slots.
-	for (unsigned int id : {GAME_STATE_QUIT, GAME_STATE_RESTART})
-	{
-		gKEGameStateCurr = id;
-		KEGameStateMgrUpdate();
-		gCalls.clear();
-		CallAll();
-		EXPECT_EQ(gCalls, "") << id;
-	}
+	EXPECT_EQ(CallAll(200), "LIUDFX");
+	EXPECT_EQ(CallAll(201), "L");
+	EXPECT_EQ(CallAll(GAME_STATE_QUIT) + CallAll(GAME_STATE_RESTART), "");   // reserved: nothing
 }
 
-TEST_F(StateManagerDeath, SixtyFourStatesFitAndTheNextEndsTheProcess)
+TEST(StateManager, FullTableAndDuplicateIdsEndTheProcess)
 {
+	// Each death test re-runs in a fresh process, so the table starts empty.
+	GTEST_FLAG_SET(death_test_style, "threadsafe");
 	EXPECT_EXIT(
 		{
 			StdoutToStderr();
 			for (unsigned int id = 0; id < GAME_STATE_NUM_MAX; ++id)
 				KEGameStateMgrAdd(1000 + id, Load, nullptr, nullptr, nullptr, nullptr, nullptr);
-			// All 64 are selectable.
-			gKEGameStateCurr = 1063;
-			KEGameStateMgrUpdate();
-			KEGameStateLoad();
-			printf("%s\n", gCalls.c_str());
+			printf("%s\n", CallAll(1063).c_str());   // the 64th is selectable
 			KEGameStateMgrAdd(2000, Load, nullptr, nullptr, nullptr, nullptr, nullptr);
 		},
 		testing::ExitedWithCode(1),
 		testing::MatchesRegex("L\nKE_ASSERT_MESG: sGameStateNum < GAME_STATE_NUM_MAX\nLine: [0-9]+\n"
 		                      "Func: KEGameStateMgrAdd\nFile: src/KEGameStateMgr\n"
 		                      "Mesg: game state list is full. Cannot add new game state!!\n"));
-}
-
-TEST_F(StateManagerDeath, DuplicateAndUnknownIdsEndTheProcess)
-{
 	EXPECT_EXIT(
 		{
 			StdoutToStderr();
-			KEGameStateMgrAdd(7, Load, Init, Update, Draw, Free, Unload);
-			KEGameStateMgrAdd(8, Load, Init, Update, Draw, Free, Unload);
+			KEGameStateMgrAdd(7, Load, nullptr, nullptr, nullptr, nullptr, nullptr);
+			KEGameStateMgrAdd(8, Load, nullptr, nullptr, nullptr, nullptr, nullptr);
 			KEGameStateMgrAdd(7, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
 		},
 		testing::ExitedWithCode(1), testing::StrEq("KE_FATAL_ERROR: duplicate game state id (7)"));
-
-	EXPECT_EXIT(
-		{
-			StdoutToStderr();
-			KEGameStateMgrAdd(7, Load, Init, Update, Draw, Free, Unload);
-			KEGameStateMgrInit(9);
-		},
-		testing::ExitedWithCode(1), testing::StrEq("KE_FATAL_ERROR: invalid state"));
 }
