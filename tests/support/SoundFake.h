@@ -1,6 +1,6 @@
 #pragma once
 // A sound system that plays nothing and records what the SoundManager asks of it.
-#include <memory>
+#include <deque>
 #include <set>
 #include <string>
 #include <vector>
@@ -9,57 +9,61 @@
 class SoundFake : public AudioSystem
 {
 public:
-	struct Sound
-	{
-		std::string path;
-		bool        looping = false;
-		bool        released = false;
-	};
 	struct Channel
 	{
 		AudioSound*        sound = nullptr;
-		bool               stopped = false;   // restarted elsewhere or ended
-		bool               paused = false;
-		bool               muted = false;
+		bool               stopped = false, paused = false, muted = false;   // stopped: restarted elsewhere
 		float              volume = 1.0f;
-		float              pitch = 1.0f;
-		int                pauses = 0;        // playing -> paused transitions
-		int                resumes = 0;       // paused -> playing transitions
-		int                rewinds = 0;
-		std::vector<float> pitches;           // every pitch set, in order
+		int                pauses = 0, resumes = 0, rewinds = 0;   // transitions and calls
+		std::vector<float> pitches;                                 // every pitch set, in order
 	};
 
-	int GetNumDrivers() override;
-	bool Init(int maxChannels) override;
-	AudioSound* CreateStream(const char* path, bool looping) override;
-	AudioChannel PlaySound(AudioSound* sound) override;
-	void SetPaused(AudioChannel channel, bool paused) override;
-	void SetVolume(AudioChannel channel, float volume) override;
-	void SetMute(AudioChannel channel, bool mute) override;
-	void SetPitch(AudioChannel channel, float pitch) override;
-	void Rewind(AudioChannel channel) override;
-	AudioChannelState GetState(AudioChannel channel) override;
-	void ReleaseSound(AudioSound* sound) override;
-	void Release() override;
+	int  GetNumDrivers() override { return 1; }
+	bool Init(int) override { return true; }
+	AudioSound* CreateStream(const char* path, bool) override
+	{
+		if (missing.count(path))
+			return nullptr;
+		paths.push_back(path);
+		return reinterpret_cast<AudioSound*>(&paths.back());
+	}
+	AudioChannel PlaySound(AudioSound* sound) override
+	{
+		if (!sound)
+			return AudioChannel();
+		for (Channel& c : channels)
+			c.stopped |= c.sound == sound;   // one channel per sound
+		channels.emplace_back();
+		channels.back().sound = sound;
+		return AudioChannel{ (int)channels.size() - 1, 1 };
+	}
+	void SetPaused(AudioChannel h, bool paused) override
+	{
+		if (Channel* c = Live(h))
+			c->pauses += paused && !c->paused, c->resumes += !paused && c->paused, c->paused = paused;
+	}
+	void SetVolume(AudioChannel h, float volume) override { if (Channel* c = Live(h)) c->volume = volume; }
+	void SetMute(AudioChannel h, bool mute) override { if (Channel* c = Live(h)) c->muted = mute; }
+	void SetPitch(AudioChannel h, float pitch) override { if (Channel* c = Live(h)) c->pitches.push_back(pitch); }
+	void Rewind(AudioChannel h) override { if (Channel* c = Live(h)) ++c->rewinds; }
+	AudioChannelState GetState(AudioChannel h) override
+	{
+		return !Live(h) ? AUDIO_CHANNEL_NONE : Live(h)->paused ? AUDIO_CHANNEL_PAUSED : AUDIO_CHANNEL_PLAYING;
+	}
+	void ReleaseSound(AudioSound* sound) override { releasedSounds += sound != nullptr; }
+	void Release() override { released = true; }
 
-	// The channel behind a handle, stopped or not; null for an empty or unknown handle.
-	Channel* At(AudioChannel channel);
-	Sound* Of(AudioSound* sound);
-	// Ends a one-shot as if it had played to its end.
-	void End(AudioChannel channel);
+	// The channel behind a handle, stopped or not; null for an empty handle.
+	Channel* At(AudioChannel h) { return h.index >= 0 && h.index < (int)channels.size() ? &channels[h.index] : nullptr; }
 	// How many channels were started for this sound.
-	int Plays(AudioSound* sound) const;
+	int Plays(AudioSound* sound) const { int n = 0; for (const Channel& c : channels) n += c.sound == sound; return n; }
 
-	int                                 drivers = 1;
-	bool                                initWorks = true;
-	int                                 initChannels = -1;   // -1: Init never called
-	bool                                released = false;
-	std::set<std::string>               missing;             // paths that fail to open
-	std::vector<std::unique_ptr<Sound>> sounds;              // in the order opened
-	std::vector<Channel>                channels;            // in the order started
-	std::vector<std::string>            calls;               // every call after release
-	std::vector<std::string>            releasedPaths;       // in release order
+	int                     releasedSounds = 0;
+	bool                    released = false;
+	std::set<std::string>   missing;    // paths that fail to open
+	std::deque<std::string> paths;      // of the sounds opened, in order
+	std::deque<Channel>     channels;   // in the order started; never moved
 
 private:
-	Channel* Live(AudioChannel channel);
+	Channel* Live(AudioChannel h) { return At(h) && !At(h)->stopped ? At(h) : nullptr; }
 };
