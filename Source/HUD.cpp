@@ -2,7 +2,7 @@
 
 #include "KEGraphics.h"
 
-HUD::HUD(int& hacked)
+HUD::HUD(int* hacked)
 	: livesDigit(new Menu_box(4)), serversDigit(new Menu_box(6)), bar(new Menu_box()),
 	  serverTotal(0), livesRef(nullptr), hackedRef(hacked)
 {
@@ -44,7 +44,7 @@ void HUD::Update()
 {
 	if (children.empty())
 		return;
-	int remaining = serverTotal - hackedRef - 1;
+	int remaining = serverTotal - (hackedRef ? *hackedRef : 0) - 1;
 	serversDigit->imageIndex = remaining < 0 ? 0 : remaining;
 	if (livesRef && *livesRef < 3)
 		livesDigit->imageIndex = *livesRef - 1;

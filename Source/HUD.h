@@ -7,7 +7,7 @@ class HUD : public Menu_box
 {
 public:
 	// hacked: the player's count of hacked servers, read every frame.
-	explicit HUD(int& hacked);
+	explicit HUD(int* hacked);
 	~HUD() override;
 	HUD(const HUD&) = delete;   // owns its boxes
 	HUD& operator=(const HUD&) = delete;
@@ -24,5 +24,5 @@ public:
 	std::vector<Menu_box*> children;      // drawing order: bar, lives, servers
 	int                    serverTotal;   // counted up by the level while it places servers
 	int*                   livesRef;      // the player's lives; set before Init
-	int&                   hackedRef;
+	int*                   hackedRef;     // the player's hacked servers; given to the constructor
 };

@@ -106,7 +106,7 @@ TEST_F(UiTest, CursorInBoxUsesTheCameraAndTruncates)
 TEST_F(UiTest, HUDDigitsFollowTheCounters)
 {
 	int lives = 3, hacked = 0;
-	HUD hud(hacked);
+	HUD hud(&hacked);
 	hud.Load();
 	hud.Init();
 	auto shownDigit = [](const Menu_box* list)   // from the file name: "ArtAssets/3.png" -> 3
@@ -171,7 +171,7 @@ TEST_F(UiTest, OverviewPicture)
 	ASSERT_TRUE(UiWriteSolidPNG(prefix + "1.png", {230, 40, 40}));
 	ASSERT_TRUE(UiWriteSolidPNG(prefix + "2.png", {240, 200, 30}));
 	int hacked = 1;
-	HUD hud(hacked);
+	HUD hud(&hacked);
 	Menu_box title(std::string("HOW TO PLAY")), list(2);
 	Menu_box* boxes[] = {&title, &list, &hud};
 	for (Menu_box* box : boxes)
