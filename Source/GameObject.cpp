@@ -1,7 +1,6 @@
 #include "GameObject.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include "KESystem.h"
 
 float         gDeltaTime = 0.0f;
 bool          gPaused = false;
@@ -37,8 +36,6 @@ KEGfxVertexList* CreateUnitQuad(unsigned int color)
 void GameObjectFatal(const char* expression, int line, const char* function, const char* file,
                      const char* message)
 {
-	printf("KE_ASSERT_MESG: %s\nLine: %d\nFunc: %s\nFile: %s\n", expression, line, function, file);
-	printf("Mesg: %s\n", message);
-	fflush(stdout);
-	exit(1);
+	// The game's objects report exactly as the engine's own assertions do.
+	KEAssertReport(expression, line, function, file, message);
 }
