@@ -58,7 +58,7 @@ KEGfxTexture* NewTexture(const char* fileName)
 }
 
 // Rows are uploaded in the given order, so the first row is at v = 0.
-void Upload(KEGfxTexture* pTexture, const unsigned char* pPixels, int width, int height)
+void Upload(KEGfxTexture* pTexture, GLint internalFormat, const unsigned char* pPixels, int width, int height)
 {
 	if (!KEGfxHasContext())
 		return;
@@ -67,7 +67,7 @@ void Upload(KEGfxTexture* pTexture, const unsigned char* pPixels, int width, int
 	glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
 	glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
 	glPixelStorei(GL_UNPACK_ALIGNMENT, 4);   // RGBA rows are always 4-byte aligned
-	glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pPixels);
+	glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pPixels);
 	glBindTexture(GL_TEXTURE_2D, 0);
 }
 } // namespace
@@ -90,24 +90,25 @@ KEGfxTexture* KEGfxTextureLoad(const char* path)
 		std::printf("KEGfxTextureLoad: cannot load picture \"%s\", using a placeholder\n", path);
 		MakePlaceholder(&image);
 	}
-	Upload(pTexture, image.rgba.data(), image.width, image.height);
+	Upload(pTexture, GL_RGBA8, image.rgba.data(), image.width, image.height);
 	return pTexture;
 }
 
 KEGfxTexture* KEGfxTextureLoadFromMemory(const unsigned char* pPixels, int width, int height)
 {
 	KEGfxTexture* pTexture = NewTexture(nullptr);
+	PlatformImage placeholder;
 	if (!pPixels || width <= 0 || height <= 0 ||
 	    width > PLATFORM_IMAGE_MAX_SIDE || height > PLATFORM_IMAGE_MAX_SIDE)
 	{
 		std::printf("KEGfxTextureLoadFromMemory: no usable pixels (%d x %d), using a placeholder\n",
 		            width, height);
-		PlatformImage image;
-		MakePlaceholder(&image);
-		Upload(pTexture, image.rgba.data(), image.width, image.height);
-		return pTexture;
+		MakePlaceholder(&placeholder);
+		pPixels = placeholder.rgba.data();
+		width = placeholder.width;
+		height = placeholder.height;
 	}
-	Upload(pTexture, pPixels, width, height);
+	Upload(pTexture, GL_RGBA, pPixels, width, height);
 	return pTexture;
 }
 
