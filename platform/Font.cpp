@@ -6,6 +6,7 @@
 #include FT_SYNTHESIS_H
 
 #include <cstring>
+#include <string>
 
 namespace
 {
@@ -79,14 +80,6 @@ void CopyGlyph(FT_GlyphSlot slot, PlatformGlyph* glyph)
 	}
 }
 } // namespace
-
-std::string PlatformFontResolve(const char* faceName, bool bold, bool italic)
-{
-	FontMatch match;
-	if (!Resolve(faceName, bold, italic, &match))
-		return std::string();
-	return match.file;
-}
 
 bool PlatformFontRender(const char* faceName, int pixelHeight, bool bold, bool italic,
                         PlatformGlyph glyphs[PLATFORM_FONT_CHAR_COUNT])

@@ -1,7 +1,6 @@
 #pragma once
 // System font bitmaps (fontconfig + FreeType): a face name resolved with its bold and
 // italic flags, rendered as 1-bit glyphs for the printable ASCII codes.
-#include <string>
 #include <vector>
 
 const int PLATFORM_FONT_FIRST_CHAR = 32;
@@ -23,5 +22,3 @@ struct PlatformGlyph
 // opened (glyphs are then left empty); prints nothing.
 bool PlatformFontRender(const char* faceName, int pixelHeight, bool bold, bool italic,
                         PlatformGlyph glyphs[PLATFORM_FONT_CHAR_COUNT]);
-// The font file the face name resolves to ("" when none).
-std::string PlatformFontResolve(const char* faceName, bool bold, bool italic);

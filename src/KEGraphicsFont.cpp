@@ -17,10 +17,8 @@ const float kTextViewFactor = 1.0f / 3.0f;
 // The raster position of world (x, y) through the text's projection, view and viewport,
 // set in window coordinates. glRasterPos through the programs would need the driver to
 // feed the position into attribute 0, which Mesa does not do.
-void SetRasterPosition(int x, int y)
+void SetRasterPosition(int x, int y, const GLint viewport[4])
 {
-	GLint viewport[4];
-	glGetIntegerv(GL_VIEWPORT, viewport);
 	Point4 clip = KEGfxProjectionMatrix() * (KEGfxViewMatrix(kTextViewFactor) *
 	                                         Point4((float)x, (float)y, 0.0f, 1.0f));
 	const float ndcX = clip.x / clip.w, ndcY = clip.y / clip.w;
@@ -96,11 +94,12 @@ void KEGfxPrint(unsigned int font, const char* text, int x, int y, float r, floa
 	// Three windows wide with the window in the middle and a view of 1/3 to match: the
 	// text's placement reaches one window beyond each edge.
 	const float sx = KESysGetFullScreenScaleX(), sy = KESysGetFullScreenScaleY();
-	glViewport((int)(-w * sx), (int)(-h * sy), (int)(3 * w * sx), (int)(3 * h * sy));
+	const GLint textViewport[4] = {(int)(-w * sx), (int)(-h * sy), (int)(3 * w * sx), (int)(3 * h * sy)};
+	glViewport(textViewport[0], textViewport[1], textViewport[2], textViewport[3]);
 	KEGfxSetPosition(0.0f, 0.0f);
 	KEGfxUploadView(kTextViewFactor);
 	KEGfxSetBlendColor(r, g, b, 1.0f);
-	SetRasterPosition(x, y);
+	SetRasterPosition(x, y, textViewport);
 
 	glPushAttrib(GL_LIST_BIT);
 	glListBase(font - PLATFORM_FONT_FIRST_CHAR);
@@ -255,7 +254,7 @@ unsigned int KEGfxColInterp(unsigned int color0, unsigned int color1, float t)
 			c = 0.0f;
 		if (c > 255.0f)
 			c = 255.0f;
-		result |= ((unsigned int)(c + 0.5f) & 0xFF) << shift;
+		result |= ((unsigned int)c & 0xFF) << shift;
 	}
 	return result;
 }

@@ -68,8 +68,7 @@ KEGfxVertexList* KEGfxMeshEnd()
 	pList->vertexNum = sStagedCount;
 	if (!KEGfxHasContext())
 	{
-		sStagedCount = 0;
-		sOverflowReported = false;
+		KEGfxReset();
 		return pList;
 	}
 	glGenBuffers(3, pList->pVBO);
@@ -101,8 +100,7 @@ KEGfxVertexList* KEGfxMeshEnd()
 	}
 	KE_CHECK_GL_ERROR("KEGfxMeshEnd");
 
-	sStagedCount = 0;
-	sOverflowReported = false;
+	KEGfxReset();
 	return pList;
 }
 
