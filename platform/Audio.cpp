@@ -231,6 +231,8 @@ public:
 	{
 		if (context)
 		{
+			// The deletes below go to the current context: make sure it is this one.
+			alcMakeContextCurrent(context);
 			for (Voice& voice : voices)
 			{
 				Detach(voice);

@@ -45,7 +45,8 @@ public:
 	virtual void Release() = 0;
 };
 
-// The OpenAL sound system, not yet initialised; null if it cannot be created.
+// The OpenAL sound system, not yet initialised; null if it cannot be created. OpenAL
+// calls go to the one current context, so only one system may be initialised at a time.
 AudioSystem* PlatformAudioCreate();
 
 // Length of an OGG Vorbis file in seconds; -1 if it is missing or cannot be decoded.
