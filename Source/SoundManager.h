@@ -28,6 +28,8 @@ public:
 	// A caller-owned system (tests); may be null. It is released, never deleted.
 	explicit SoundManager(AudioSystem* audio);
 	~SoundManager();
+	SoundManager(const SoundManager&) = delete;   // slotTable points into this object
+	SoundManager& operator=(const SoundManager&) = delete;
 
 	void LoadSounds();
 	void Update();
