@@ -10,7 +10,6 @@ SDL_Window*   sWindow = nullptr;
 SDL_GLContext sContext = nullptr;
 bool          sWindowOpen = false;      // false once the close request has been handled
 bool          sRefuseContexts = false;  // test seam: act as if no GL context can be made
-bool          sFullScreen = false;
 unsigned char sKeyTable[256];
 bool          sScanDown[SDL_NUM_SCANCODES];
 int           sCursorX = 0;
@@ -183,7 +182,6 @@ bool PlatformWindowCreate(const char* title, int clientWidth, int clientHeight)
 		return false;
 	}
 	sWindowOpen = true;
-	sFullScreen = false;
 	return true;
 }
 
@@ -197,11 +195,6 @@ void PlatformWindowDestroy()
 		SDL_QuitSubSystem(SDL_INIT_VIDEO);
 	}
 	sWindowOpen = false;
-}
-
-bool PlatformWindowExists()
-{
-	return sWindow && sWindowOpen;
 }
 
 void* PlatformWindowHandle()
@@ -239,15 +232,6 @@ void PlatformWindowGetSize(int* pWidth, int* pHeight)
 	if (pHeight) *pHeight = h;
 }
 
-void PlatformWindowGetPosition(int* pX, int* pY)
-{
-	int x = 0, y = 0;
-	if (sWindow)
-		SDL_GetWindowPosition(sWindow, &x, &y);
-	if (pX) *pX = x;
-	if (pY) *pY = y;
-}
-
 void PlatformScreenGetSize(int* pWidth, int* pHeight)
 {
 	SDL_DisplayMode mode;
@@ -262,20 +246,25 @@ void PlatformWindowSetFullScreen(bool on, int clientWidth, int clientHeight)
 {
 	if (!sWindow)
 		return;
-	sFullScreen = on;
 	if (on)
 	{
+		// Full-screen desktop mode is only a request to the window manager; without one the
+		// window would keep its size. So first cover the desktop borderless ourselves.
+		int screenWidth = 0, screenHeight = 0;
+		PlatformScreenGetSize(&screenWidth, &screenHeight);
+		if (screenWidth > 0 && screenHeight > 0 && !(SDL_GetWindowFlags(sWindow) & SDL_WINDOW_FULLSCREEN))
+		{
+			SDL_SetWindowBordered(sWindow, SDL_FALSE);
+			SDL_SetWindowPosition(sWindow, 0, 0);
+			SDL_SetWindowSize(sWindow, screenWidth, screenHeight);
+		}
 		SDL_SetWindowFullscreen(sWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
 		return;
 	}
 	SDL_SetWindowFullscreen(sWindow, 0);
+	SDL_SetWindowBordered(sWindow, SDL_TRUE);
 	SDL_SetWindowSize(sWindow, clientWidth, clientHeight);
 	SDL_SetWindowPosition(sWindow, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
-}
-
-bool PlatformWindowIsFullScreen()
-{
-	return sFullScreen;
 }
 
 void PlatformGLRefuseContexts(bool refuse)

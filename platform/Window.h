@@ -34,18 +34,15 @@ typedef void (*PlatformMessageHandler)(unsigned int message, unsigned long wPara
 bool  PlatformWindowCreate(const char* title, int clientWidth, int clientHeight);
 // Releases the window (after the GL context) and SDL's video system.
 void  PlatformWindowDestroy();
-// True from creation until the close request (or PlatformWindowDestroy).
-bool  PlatformWindowExists();
 void* PlatformWindowHandle();   // the SDL_Window, opaque to the engine; null without a window
 void  PlatformWindowShow(bool shown);
 void  PlatformWindowSetTitle(const char* title);
 const char* PlatformWindowGetTitle();   // "" without a window
 void  PlatformWindowGetSize(int* pWidth, int* pHeight);      // client area in pixels
-void  PlatformWindowGetPosition(int* pX, int* pY);           // client origin on the desktop
 void  PlatformScreenGetSize(int* pWidth, int* pHeight);      // primary display (desktop) size
-// on: borderless full screen over the desktop; off: windowed at the given client size, centred.
+// on: borderless full screen over the desktop, with or without a window manager;
+// off: windowed, bordered, at the given client size, centred.
 void  PlatformWindowSetFullScreen(bool on, int clientWidth, int clientHeight);
-bool  PlatformWindowIsFullScreen();
 
 // OpenGL context on the window: compatibility profile offering GL 2.0 with display lists;
 // double-buffered RGBA, depth 24, stencil 8; swap interval 0; made current. 1 ok / 0 fail.
