@@ -60,13 +60,9 @@ void GameStartUp()
 
 void GameBeginState()
 {
+	// The end screens start with the level's alarm, effects and hacking silenced.
 	if (gSoundManager && (gKEGameStateCurr == STATE_WIN || gKEGameStateCurr == STATE_LOSE))
-	{
-		gSoundManager->PauseSlot(gSoundManager->alarm);
-		gSoundManager->PauseSlot(gSoundManager->effects);
-		gSoundManager->PauseSlot(gSoundManager->hack);
-		gSoundManager->PauseSlot(gSoundManager->spareB);
-	}
+		gSoundManager->PauseLevelSounds();
 
 	KESysReset();
 	if (gKEGameStateCurr != GAME_STATE_RESTART)

@@ -3,7 +3,8 @@
 // and the tests run the very same code.
 
 // Start-up after KESysInit: sound manager and its sounds, alarm channel ready and paused,
-// menu music, window title, background colour, state registration, initial state.
+// shared font table, menu music, window title, background colour, state registration,
+// initial state.
 void GameStartUp();
 // Registers every game state that exists (once per process; later calls do nothing).
 void GameRegisterStates();
@@ -14,5 +15,5 @@ void GameRunLoop();
 void GameBeginState();
 void GameRunFrame();
 void GameEndState();
-// Shut-down after the loop: sounds released, engine stopped.
+// Shut-down after the loop: sounds released, font table released, engine stopped.
 void GameShutDown();
