@@ -28,7 +28,7 @@ float KESysGetFullScreenScaleY();
 extern int gKESysAppActive;
 
 // Engine assertion report: prints "KE_ASSERT_MESG: <expression>", the line, function and
-// source file (e.g. "src/KEGameStateMgr"), then "Mesg: <message>" and a blank line, flushes
+// source file (e.g. "src/KEGameStateMgr"), then the line "Mesg: <message>", flushes
 // standard output and ends the process with exit code 1.
 [[noreturn]] void KEAssertReport(const char* expression, int line, const char* function, const char* file,
                                  const char* message);
