@@ -39,8 +39,12 @@ public:
 	}
 	void SetPaused(AudioChannel h, bool paused) override
 	{
-		if (Channel* c = Live(h))
-			c->pauses += paused && !c->paused, c->resumes += !paused && c->paused, c->paused = paused;
+		Channel* c = Live(h);
+		if (!c)
+			return;
+		c->pauses += paused && !c->paused;
+		c->resumes += !paused && c->paused;
+		c->paused = paused;
 	}
 	void SetVolume(AudioChannel h, float volume) override { if (Channel* c = Live(h)) c->volume = volume; }
 	void SetMute(AudioChannel h, bool mute) override { if (Channel* c = Live(h)) c->muted = mute; }
