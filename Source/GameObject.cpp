@@ -1,7 +1,5 @@
 #include "GameObject.h"
 
-#include "KESystem.h"
-
 float         gDeltaTime = 0.0f;
 bool          gPaused = false;
 bool          gMuted = false;
@@ -31,11 +29,4 @@ KEGfxVertexList* CreateUnitQuad(unsigned int color)
 	            0.5f, 0.5f, color, 1.0f, 0.0f,
 	            -0.5f, 0.5f, color, 0.0f, 0.0f);
 	return KEGfxMeshEnd();
-}
-
-void GameObjectFatal(const char* expression, int line, const char* function, const char* file,
-                     const char* message)
-{
-	// The game's objects report exactly as the engine's own assertions do.
-	KEAssertReport(expression, line, function, file, message);
 }

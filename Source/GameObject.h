@@ -54,11 +54,8 @@ bool RectRectIntersect(const AABB& a, const KEVec2& velocityA, const AABB& b, co
 // vertex colour. Null when the mesh could not be made.
 KEGfxVertexList* CreateUnitQuad(unsigned int color);
 
-// The report of an object that cannot be made (a failed mesh): prints
-// "KE_ASSERT_MESG: <expression>\nLine: ..\nFunc: ..\nFile: ..\nMesg: <message>\n" and
-// ends the process with exit code 1.
-[[noreturn]] void GameObjectFatal(const char* expression, int line, const char* function,
-                                  const char* file, const char* message);
+// An object that cannot be made (a failed mesh) reports through the engine's
+// KEAssertReport (KESystem.h) and ends the process.
 
 extern float         gDeltaTime;
 extern bool          gPaused;

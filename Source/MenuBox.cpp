@@ -4,6 +4,7 @@
 #include "KEGraphics.h"
 #include "KEInput.h"
 #include "KEMtx33.h"
+#include "KESystem.h"
 
 KEGfxTexture** gFontGlyphs = nullptr;
 KEGfxTexture*  gLastFontTexture = nullptr;
@@ -87,7 +88,7 @@ void Menu_box::Load()
 {
 	mesh = CreateUnitQuad(0xFF6A95F1);
 	if (!mesh)
-		GameObjectFatal("mesh", 167, "Menu_box::Load", "Source/MenuBox", "fail to create object!!");
+		KEAssertReport("mesh", 167, "Menu_box::Load", "Source/MenuBox", "fail to create object!!");
 
 	if (type != MENU_BOX_TEXT)
 		return;

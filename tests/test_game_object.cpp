@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 #include "GameObject.h"
+#include "KESystem.h"
 
 namespace
 {
@@ -48,7 +49,7 @@ TEST(GameObjectDeathTest, FailedObjectReportIsExactAndExitsWithOne)
 	EXPECT_EXIT(
 		{
 			dup2(2, 1);   // the report goes to standard output; the death test reads standard error
-			GameObjectFatal("mesh", 167, "Menu_box::Load", "Source/MenuBox", "fail to create object!!");
+			KEAssertReport("mesh", 167, "Menu_box::Load", "Source/MenuBox", "fail to create object!!");
 		},
 		::testing::ExitedWithCode(1),
 		::testing::Eq(std::string("KE_ASSERT_MESG: mesh\nLine: 167\nFunc: Menu_box::Load\n"
