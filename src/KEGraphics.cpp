@@ -260,16 +260,6 @@ void KEGfxUploadView(float factor)
 	UploadMatrix("uVMatrix", KEGfxViewMatrix(factor));
 }
 
-float KEGfxCamX()
-{
-	return sCamX;
-}
-
-float KEGfxCamY()
-{
-	return sCamY;
-}
-
 void KEGfxCheckGLError(int line, const char* func)
 {
 	if (!sHasContext)

@@ -60,7 +60,8 @@ void KEGfxPrint(unsigned int font, const char* text, int x, int y, float r, floa
 		return;
 
 	const int w = KEGetWindowWidth(), h = KEGetWindowHeight();
-	const float cx = KEGfxCamX(), cy = KEGfxCamY();
+	float cx = 0.0f, cy = 0.0f;
+	KEGfxGetCamPosition(&cx, &cy);
 	const int xLow = (int)(-(w / 2) + cx + 1.0f), xHigh = (int)((w / 2) + cx - 1.0f);
 	const int yLow = (int)(-(h / 2) + cy + 1.0f), yHigh = (int)((h / 2) + cy - 1.0f);
 	if (x < xLow - w || x > xHigh || y < yLow - h || y > yHigh)

@@ -28,9 +28,6 @@ Matrix4 KEGfxViewMatrix(float factor);
 // Uploads the camera's view to the current program, scaled by factor on x and y on top
 // of the full-screen scale (text draws with 1/3 into a tripled viewport).
 void KEGfxUploadView(float factor);
-// Stored camera position.
-float KEGfxCamX();
-float KEGfxCamY();
 
 // Drains the OpenGL error queue; any error is reported and ends the process.
 void KEGfxCheckGLError(int line, const char* func);
