@@ -1,6 +1,5 @@
 #include "MenuBox.h"
 
-#include "KEFrameRateController.h"
 #include "KEGraphics.h"
 #include "KEInput.h"
 #include "KEMtx33.h"
@@ -111,7 +110,7 @@ void Menu_box::Update()
 
 	if (moving == 1)
 	{
-		float dt = (float)KEFrameRateControllerGetFrameTime();
+		float dt = gDeltaTime;
 		position.x += velocity.x * dt;
 		position.y += velocity.y * dt;
 	}

@@ -1,6 +1,5 @@
 #include "Transitation.h"
 
-#include "KEFrameRateController.h"
 #include "KEGraphics.h"
 #include "SoundManager.h"
 
@@ -52,7 +51,7 @@ void Transitation::Update()
 		for (Menu_box* box : curtain)
 			box->tint[3] = 1.0f;
 
-		float dt = (float)KEFrameRateControllerGetFrameTime();
+		float dt = gDeltaTime;
 		Menu_box* first = curtain.empty() ? nullptr : curtain[0];
 		if (!covered)
 		{

@@ -132,6 +132,7 @@ TEST_F(UiTest, HUDDigitsFollowTheCounters)
 
 TEST_F(UiTest, TransitationSlidesDownHoldsAndSlidesUp)
 {
+	gDeltaTime = 1.0f / 60.0f;   // the curtain times itself by the game's frame time
 	Transitation curtain;
 	curtain.Load();
 	Menu_box* black = curtain.curtain[0];
