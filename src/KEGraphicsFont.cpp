@@ -78,20 +78,6 @@ void KEGfxPrint(unsigned int font, const char* text, int x, int y, float r, floa
 	}
 	buffer[count] = 0;
 
-	// Viewport, view and blend colour are restored afterwards exactly as the caller had them.
-	GLint viewport[4];
-	glGetIntegerv(GL_VIEWPORT, viewport);
-	float blend[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-	float view[16];
-	const GLint blendLocation = KEGfxShaderGetUniformLocation("uBlendColor");
-	const GLint viewLocation = KEGfxShaderGetUniformLocation("uVMatrix");
-	GLint program = 0;
-	glGetIntegerv(GL_CURRENT_PROGRAM, &program);
-	if (blendLocation >= 0)
-		glGetUniformfv((GLuint)program, blendLocation, blend);
-	if (viewLocation >= 0)
-		glGetUniformfv((GLuint)program, viewLocation, view);
-
 	// Three windows wide with the window in the middle and a view of 1/3 to match: the
 	// text's placement reaches one window beyond each edge.
 	const float sx = KESysGetFullScreenScaleX(), sy = KESysGetFullScreenScaleY();
@@ -107,10 +93,10 @@ void KEGfxPrint(unsigned int font, const char* text, int x, int y, float r, floa
 	glCallLists(count, GL_UNSIGNED_BYTE, buffer);
 	glPopAttrib();
 
-	KEGfxSetBlendColor(blend[0], blend[1], blend[2], blend[3]);
-	glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
-	if (viewLocation >= 0)
-		glUniformMatrix4fv(viewLocation, 1, GL_FALSE, view);
+	// Afterwards: no blend colour, the whole window, the current camera's view.
+	KEGfxSetBlendColor(0.0f, 0.0f, 0.0f, 0.0f);
+	glViewport(0, 0, (int)(w * sx), (int)(h * sy));
+	KEGfxUploadView(1.0f);
 }
 
 void KEGfxDestroyFont(unsigned int font)

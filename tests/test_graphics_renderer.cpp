@@ -372,7 +372,7 @@ static std::vector<bool> Ink(unsigned int font, const std::string& text, int x)
 
 static int Count(const std::vector<bool>& ink) { return (int)std::count(ink.begin(), ink.end(), true); }
 
-TEST(GraphicsFont, ColourBoundsStateRestoredAndTextAsData)
+TEST(GraphicsFont, ColourBoundsStateAfterwardsAndTextAsData)
 {
 	ASSERT_TRUE(HarnessStartEngine());
 	unsigned int font = KEGfxCreateFont("Courier New", 24, false, false);
@@ -398,15 +398,21 @@ TEST(GraphicsFont, ColourBoundsStateRestoredAndTextAsData)
 	EXPECT_TRUE(Printed(font, "_", 399, 0));   // an underscore starts at the pen: the last column
 	EXPECT_GT(CountNot(799, 290, 1, 20, kWhite), 0);
 	EXPECT_FALSE(Printed(font, "_", 400, 0));
-	KEGfxSetCamPosition(100, 50);   // the bounds follow the camera; the program's view waits
+	EXPECT_EQ(Uniform("uBlendColor", 4), Floats({0.0f, 0.0f, 0.0f, 0.0f}));   // printing ends with none
+	EXPECT_EQ(Uniform("uVMatrix", 16), view);
+	KEGfxSetCamPosition(100, 50);   // the bounds follow the camera, and printing leaves its view
 	EXPECT_TRUE(Printed(font, "_", 499, 349) && !Printed(font, "_", 500, 0));
 	glGetIntegerv(GL_VIEWPORT, after);
 	glGetIntegerv(GL_LIST_BASE, &base);
 	EXPECT_EQ(std::vector<GLint>(after, after + 4), std::vector<GLint>(before, before + 4));
-	EXPECT_EQ(Uniform("uVMatrix", 16), view);
-	EXPECT_EQ(Uniform("uBlendColor", 4), Floats({0.1f, 0.2f, 0.3f, 0.0f}));
+	const Floats cameraView = Uniform("uVMatrix", 16);
+	EXPECT_NE(cameraView, view);
 	EXPECT_EQ(base, 77);
 	KEGfxEnd();
+	BeginFrame(KE_RENDER_MODE_COLOR, 100, 50);   // a new frame sets up the same view for that camera
+	EXPECT_EQ(Uniform("uVMatrix", 16), cameraView);
+	KEGfxEnd();
+	KEGfxSetCamPosition(0, 0);
 	KEGfxDestroyFont(font);
 	font = KEGfxCreateFont("Courier New", 8, false, false);
 	// Text is data, never a format: "%%" is two percent signs, "%s%n%d" six characters, not conversions.
