@@ -131,6 +131,19 @@ int CheckMapCollision(float x, float y, float width, float height)
 	return result;
 }
 
+void PushOutOfWalls(KEVec2* position, int flags, double push)
+{
+	const double x = (double)(int)position->x + 0.5, y = (double)(int)position->y + 0.5;
+	if (flags & MAP_HIT_TOP)
+		position->y = (float)(y - push);
+	if (flags & MAP_HIT_BOTTOM)
+		position->y = (float)(y + push);
+	if (flags & MAP_HIT_RIGHT)
+		position->x = (float)(x - push);
+	if (flags & MAP_HIT_LEFT)
+		position->x = (float)(x + push);
+}
+
 float MapCellCentre(int cell)
 {
 	return (float)std::trunc((cell + 0.5) * gMapTileSize) + 0.5f;

@@ -4,6 +4,7 @@
 //
 // File format: three "label number" header lines (width, height, cell size),
 // then width * height integer cell codes, row 0 first.
+#include "KEVec2.h"
 
 // Cell codes. 6 and anything above 9 are plain floor.
 enum : int
@@ -46,6 +47,11 @@ void FreeBinaryMap();
 // Wall contact of a box centred on (x, y), all values in cells (world / T).
 // Cells outside the grid never block.
 int CheckMapCollision(float x, float y, float width, float height);
+
+// Moves a world position back out of the walls CheckMapCollision reported: by `push`
+// from the middle of the unit the coordinate lies in, toward the free side. When both
+// sides of an axis touch, bottom and left win.
+void PushOutOfWalls(KEVec2* position, int flags, double push);
 
 // World coordinate at which an actor placed on cell index `cell` (column for
 // x, row for y) starts: just off the cell centre, on a half unit.

@@ -21,12 +21,27 @@ bool RectRectIntersect(const AABB& a, const KEVec2& /*velocityA*/, const AABB& b
 
 KEGfxVertexList* CreateUnitQuad(unsigned int color)
 {
+	return CreateQuad(0.5f, color, color);
+}
+
+KEGfxVertexList* CreateQuad(float h, unsigned int c0, unsigned int c1)
+{
 	KEGfxMeshStart();
-	KEGfxTriAdd(-0.5f, -0.5f, color, 0.0f, 1.0f,
-	            0.5f, -0.5f, color, 1.0f, 1.0f,
-	            -0.5f, 0.5f, color, 0.0f, 0.0f);
-	KEGfxTriAdd(0.5f, -0.5f, color, 1.0f, 1.0f,
-	            0.5f, 0.5f, color, 1.0f, 0.0f,
-	            -0.5f, 0.5f, color, 0.0f, 0.0f);
+	KEGfxTriAdd(-h, -h, c0, 0.0f, 1.0f,
+	            h, -h, c0, 1.0f, 1.0f,
+	            -h, h, c0, 0.0f, 0.0f);
+	KEGfxTriAdd(h, -h, c1, 1.0f, 1.0f,
+	            h, h, c1, 1.0f, 0.0f,
+	            -h, h, c1, 0.0f, 0.0f);
 	return KEGfxMeshEnd();
+}
+
+void BuildTransform(KEMtx33* result, const KEVec2& position, float angle, float scaleX, float scaleY)
+{
+	KEMtx33 scale, rot, trans, rotScale;
+	KEMtx33Scale(&scale, scaleX, scaleY);
+	KEMtx33Rot(&rot, angle);
+	KEMtx33Trans(&trans, position.x, position.y);
+	KEMtx33Concat(&rotScale, &rot, &scale);
+	KEMtx33Concat(result, &trans, &rotScale);
 }

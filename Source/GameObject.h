@@ -53,6 +53,11 @@ bool RectRectIntersect(const AABB& a, const KEVec2& velocityA, const AABB& b, co
 // The quad most objects draw: corners at +-0.5, texture (0, 0) at the top left, one
 // vertex colour. Null when the mesh could not be made.
 KEGfxVertexList* CreateUnitQuad(unsigned int color);
+// The same quad with corners at +-half, each triangle with its own vertex colour.
+KEGfxVertexList* CreateQuad(float half, unsigned int firstColor, unsigned int secondColor);
+
+// Transform of a drawn object: scale, then turn, then move to position.
+void BuildTransform(KEMtx33* result, const KEVec2& position, float angle, float scaleX, float scaleY);
 
 // An object that cannot be made (a failed mesh) reports through the engine's
 // KEAssertReport (KESystem.h) and ends the process.

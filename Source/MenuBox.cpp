@@ -8,17 +8,6 @@
 KEGfxTexture** gFontGlyphs = nullptr;
 KEGfxTexture*  gLastFontTexture = nullptr;
 
-// Scale by the size, turn, then move to (x, y).
-static void BuildWorld(KEMtx33* world, const KEVec2& size, float rotation, float x, float y)
-{
-	KEMtx33 scale, rot, trans, rotScale;
-	KEMtx33Scale(&scale, size.x, size.y);
-	KEMtx33Rot(&rot, rotation);
-	KEMtx33Trans(&trans, x, y);
-	KEMtx33Concat(&rotScale, &rot, &scale);
-	KEMtx33Concat(world, &trans, &rotScale);
-}
-
 Menu_box::Menu_box()
 	: type(MENU_BOX_PICTURE), moving(1), showSelected(false), tint{1.0f, 1.0f, 1.0f, 1.0f},
 	  imageIndex(0), textLength(0), glyphCount(FONT_GLYPH_COUNT), selectedIndex(0), imageCount(0),
@@ -106,7 +95,7 @@ void Menu_box::Load()
 
 void Menu_box::Update()
 {
-	BuildWorld(&transform, size, rotation, position.x, position.y);
+	BuildTransform(&transform, position, rotation, size.x, size.y);
 
 	if (moving == 1)
 	{
@@ -147,7 +136,7 @@ KEGfxTexture* Menu_box::CurrentPicture() const
 void Menu_box::DrawQuad(KEGfxTexture* picture, float x, float y)
 {
 	KEMtx33 world;
-	BuildWorld(&world, size, rotation, x, y);
+	BuildTransform(&world, {x, y}, rotation, size.x, size.y);
 	KEGfxSetTransform(&world);
 	KEGfxTextureSet(picture, 0.0f, 0.0f);
 	KEGfxMeshDraw(mesh, KE_MESH_DRAW_TRIANGLES);
