@@ -79,6 +79,117 @@ def sees(grid, gx, gy, facing, px, py):
     return True
 
 
+def patrol_poses(solid, gs, home, step=1):
+    """(x, y, heading) of a guard at its post, or every `step` frames of one lap."""
+    if not gs["patrol"]:
+        return [(placed(home[0]), placed(home[1]), gs["facing"] or 0.0)]
+    poses, last = [], (placed(home[0]), placed(home[1]))
+    for k, (_, x, y, _) in enumerate(walk_patrol(solid, home, gs["patrol"], cycles=1)):
+        if k % step == 0:
+            poses.append((x, y, math.atan2(y - last[1], x - last[0])))
+        last = (x, y)
+    return poses
+
+
+def hack_spots(solid, server):
+    """Where the player can stand, clear of walls, touching a server's box."""
+    sx, sy = placed(server[0]), placed(server[1])
+    spots = []
+    for dx in range(-45, 46, 5):
+        for dy in range(-45, 46, 5):
+            x, y = F(sx + dx), F(sy + dy)
+            if not check_collision(solid, F(x / F(CELL)), F(y / F(CELL))):
+                spots.append((x, y))
+    return spots
+
+
+def longest_unseen(grid, solid, gs, home, server):
+    """Frames in a row, over the guard's lap (or for good at a post), during which
+    some spot the server is hacked from stays out of the guard's view."""
+    poses = patrol_poses(solid, gs, home)
+    worst = 0
+    for px, py in hack_spots(solid, server):
+        seen = [sees(grid, gx, gy, f, px, py) for gx, gy, f in poses]
+        if not any(seen):
+            return math.inf
+        run = best = 0
+        for s in seen + seen:   # the lap repeats
+            run = 0 if s else run + 1
+            best = max(best, run)
+        worst = max(worst, best)
+    return worst
+
+
+def seen_cells(grid, solid, gs, home):
+    out = set()
+    for gx, gy, f in patrol_poses(solid, gs, home, step=5):
+        for r in range(max(0, int(gy / CELL) - 4), min(len(grid), int(gy / CELL) + 5)):
+            for c in range(max(0, int(gx / CELL) - 4), min(len(grid[0]), int(gx / CELL) + 5)):
+                if grid[r][c] != WALL and sees(grid, gx, gy, f, c * CELL + 20, r * CELL + 20):
+                    out.add((c, r))
+    return out
+
+
+def guards_something(grid, solid, gs, home, start, servers):
+    """A lure is worth using when its guard sees a server, or sees every way from
+    the start to one."""
+    seen = seen_cells(grid, solid, gs, home)
+    if any(s in seen for s in servers):
+        return True
+    blocked = [[WALL if (c, r) in seen else grid[r][c] for c in range(len(grid[0]))]
+               for r in range(len(grid))]
+    reach = player_reach(blocked, start)
+    return any(s not in reach for s in servers)
+
+
+def empty_share(lvl, grid):
+    """Share of the floor more than 5 cells from every object and patrol leg."""
+    objs = [(c + 0.5, r + 0.5) for r in range(len(grid)) for c in range(len(grid[0]))
+            if grid[r][c] not in (0, WALL)]
+    legs = []
+    for gs, home in zip(lvl["guard_setups"], cells_of(grid, GUARD)):
+        if gs["patrol"]:
+            h = (home[0] + 0.5, home[1] + 0.5)
+            pts = [h] + [(x / CELL, y / CELL) for x, y in gs["patrol"]] + [h]
+            legs += list(zip(pts, pts[1:]))
+
+    def leg_dist(p, a, b):
+        dx, dy = b[0] - a[0], b[1] - a[1]
+        t = max(0.0, min(1.0, ((p[0] - a[0]) * dx + (p[1] - a[1]) * dy) / (dx * dx + dy * dy or 1)))
+        return math.hypot(p[0] - a[0] - t * dx, p[1] - a[1] - t * dy)
+    floor = far = 0
+    for r in range(len(grid)):
+        for c in range(len(grid[0])):
+            if grid[r][c] == WALL:
+                continue
+            p = (c + 0.5, r + 0.5)
+            floor += 1
+            near = any(math.hypot(p[0] - o[0], p[1] - o[1]) <= 5 for o in objs) or \
+                any(leg_dist(p, a, b) <= 5 for a, b in legs)
+            far += not near
+    return far / floor
+
+
+def lures(lvl, grid):
+    """(name, dx, dy) from each radio to its guard's home cell and each lamp to its lit area."""
+    out = []
+    radios, lamps, areas = cells_of(grid, RADIO), cells_of(grid, LIGHT), cells_of(grid, AREA)
+    for i, (gs, home) in enumerate(zip(lvl["guard_setups"], cells_of(grid, GUARD))):
+        if gs["link"] == 1 and gs["index"] < len(radios):
+            rc, rr = radios[gs["index"]]
+            out.append((f"R{gs['index']}-G{i}", abs(rc - home[0]) * CELL, abs(rr - home[1]) * CELL))
+    for a, light in enumerate(lvl["area_light"]):
+        if a < len(areas) and light < len(lamps):
+            out.append((f"L{light}-A{a}", abs(lamps[light][0] - areas[a][0]) * CELL,
+                        abs(lamps[light][1] - areas[a][1]) * CELL))
+    return out
+
+
+# The tutorials that teach a lure: the guard tied to it keeps the server under
+# watch, so the lesson cannot be skipped.
+TAUGHT = {"BinaryMaps/radioTutorial.txt": 1, "BinaryMaps/lightTutorial.txt": 2}
+
+
 def check(name, grid):
     lvl = LEVELS.get(name)
     if lvl is None:
@@ -109,8 +220,30 @@ def check(name, grid):
                 out.append(f"stray code {grid[r][c]} at {c},{r}")
     if out:
         return out
+    # With the camera at its top clamp the HUD covers the row below the border.
+    open_cols = [c for c in range(width) if grid[height - 2][c] != WALL]
+    if open_cols:
+        out.append(f"floor under the HUD in row {height - 2}, columns {open_cols[0]} to {open_cols[-1]}")
     solid = np.array([[1 if v == WALL else 0 for v in row] for row in grid], dtype=np.int8)
     start = cells[PLAYER][0]
+    for ac, ar in cells[AREA]:
+        # The 200 x 200 square reaches from two cells left/below to three right/above.
+        if any(grid[r][c] == WALL for r in range(ar - 2, ar + 4) for c in range(ac - 2, ac + 4)):
+            out.append(f"lit area at {(ac, ar)} lies over a wall")
+    for what, dx, dy in lures(lvl, grid):
+        if dx > 380 or dy > 230:
+            out.append(f"{what} {dx:.0f} across, {dy:.0f} up or down: not on one screen")
+    share = empty_share(lvl, grid)
+    if share > 0.30:
+        out.append(f"{share:.0%} of the floor lies more than 5 cells from everything")
+    if name in TAUGHT:
+        gi = next(i for i, g in enumerate(lvl["guard_setups"]) if g["link"] == TAUGHT[name])
+        gap = longest_unseen(grid, solid, lvl["guard_setups"][gi], cells[GUARD][gi], cells[SERVER][0])
+        if gap >= 60:
+            out.append(f"S0 can be hacked unseen by G{gi} ({gap} frames without a look)")
+    for i, (gs, home) in enumerate(zip(lvl["guard_setups"], cells[GUARD])):
+        if gs["link"] and not guards_something(grid, solid, gs, home, start, cells[SERVER]):
+            out.append(f"lured G{i} guards nothing: it sees no server and no way to one")
     reach = player_reach(grid, start)
     for code in (SERVER, RADIO, LIGHT, BUSH, GUARD):
         for cell in cells[code]:
@@ -174,6 +307,10 @@ def main():
         for p in problems:
             print(f"{name}: {p}")
             bad += 1
+        if "--report" in sys.argv:
+            lvl = LEVELS[name]
+            print(f"{name}: empty {empty_share(lvl, grid):.0%}; " +
+                  ", ".join(f"{w} {dx:.0f}/{dy:.0f}" for w, dx, dy in lures(lvl, grid)))
     print("ok" if bad == 0 else f"{bad} problem(s)")
     return 1 if bad else 0
 
