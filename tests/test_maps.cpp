@@ -32,13 +32,15 @@ bool InArea(KEVec2 g, KEVec2 a) { return std::fabs(g.x - a.x) <= 120.0f && std::
 
 // Cells under the wall-free w x w blocks joined by steps to the four neighbours to a block over `from`.
 // w = 1: a guard's route search; w = 2: where the player fits, probing the cells to its right and above.
-Grid Reach(Cell from, int w)
+// Cells marked in `avoid` count as walls.
+Grid Reach(Cell from, int w, const Grid* avoid = nullptr)
 {
 	Grid block(gMapHeight, std::vector<bool>(gMapWidth, false)), cells = block;
 	std::deque<Cell> todo;
 	auto visit = [&](Cell b) {
 		for (int i = 0; i < w * w; ++i)
-			if (b.c < 0 || b.r < 0 || b.c + w > gMapWidth || b.r + w > gMapHeight || IsWall(b.c + i % w, b.r + i / w))
+			if (b.c < 0 || b.r < 0 || b.c + w > gMapWidth || b.r + w > gMapHeight || IsWall(b.c + i % w, b.r + i / w) ||
+			    (avoid && (*avoid)[b.r + i / w][b.c + i % w]))
 				return;
 		if (!block[b.r][b.c])
 			todo.push_back(b);
@@ -165,10 +167,11 @@ TEST(Maps, SizeFollowsTheCameraClampWithAWallBorderAndEverythingWithinThePlayers
 		// Just big enough for the view at the clamp: right edge clamp + 400, top clamp + 300.
 		EXPECT_EQ(gMapWidth, (int)std::ceil((level.camMaxX + 0.5f + 400.0f) / kTile));
 		EXPECT_EQ(gMapHeight, (int)std::ceil((level.camMaxY + 0.5f + 300.0f) / kTile));
+		// With the camera at its top clamp the 60-unit HUD covers the row below the top border too.
 		for (int r = 0; r < gMapHeight; ++r)
 			for (int c = 0; c < gMapWidth; ++c)
-				EXPECT_TRUE(IsWall(c, r) || (c > 0 && r > 0 && c < gMapWidth - 1 && r < gMapHeight - 1))
-					<< "border gap at " << Where({ c, r });
+				EXPECT_TRUE(IsWall(c, r) || (c > 0 && r > 0 && c < gMapWidth - 1 && r < gMapHeight - 2))
+					<< "border gap or floor under the HUD at " << Where({ c, r });
 		// Walkable at all, and through passages two cells wide: a one-cell gap is no way for the player.
 		for (int w : { 1, 2 })
 		{
@@ -226,5 +229,144 @@ TEST(Maps, GuardsTakeTheirPostsInScanOrderPatrolClearOfWallsAndCanAnswerACall)
 				EXPECT_TRUE(crossed) << "G" << i << " never enters lit area " << a;
 			}
 		}
+	});
+}
+
+namespace
+{
+// Where a guard stands and looks: its post, or every frame of two laps of its rounds.
+std::vector<std::pair<KEVec2, float>> Poses(const GuardSetup& g, Cell home)
+{
+	std::vector<std::pair<KEVec2, float>> poses;
+	if (!g.hasHome)
+		poses.push_back({ Placed(home), Facing(g) });
+	else
+		WalkPatrol(g, home, Placed(home), [&](KEVec2 p, float heading) { poses.push_back({ p, heading }); });
+	return poses;
+}
+
+// Cells whose centre the guard sees from some pose (at most four cells away).
+Grid SeenCells(const std::vector<std::pair<KEVec2, float>>& poses)
+{
+	Grid seen(gMapHeight, std::vector<bool>(gMapWidth, false));
+	for (size_t k = 0; k < poses.size(); k += 5)
+	{
+		const Cell at = { (int)(poses[k].first.x / kTile), (int)(poses[k].first.y / kTile) };
+		for (int r = std::max(0, at.r - 4); r <= std::min(gMapHeight - 1, at.r + 4); ++r)
+			for (int c = std::max(0, at.c - 4); c <= std::min(gMapWidth - 1, at.c + 4); ++c)
+				seen[r][c] = seen[r][c] || (!IsWall(c, r) && Sees(poses[k].first, poses[k].second, Centre({ c, r })));
+	}
+	return seen;
+}
+
+// Distance in cells from (x, y) to the segment a-b.
+float ToLeg(float x, float y, KEVec2 a, KEVec2 b)
+{
+	const float dx = b.x - a.x, dy = b.y - a.y, len = dx * dx + dy * dy;
+	const float t = len > 0.0f ? std::clamp(((x - a.x) * dx + (y - a.y) * dy) / len, 0.0f, 1.0f) : 0.0f;
+	return std::hypot(x - a.x - t * dx, y - a.y - t * dy);
+}
+}
+
+TEST(Maps, LuresShareAScreenWithWhatTheyMoveAndPullAGuardOffSomethingWorthGuarding)
+{
+	ForEachLevel([](const LevelSetup& level, const Cells& m) {
+		// A player standing at the lure sees the post or lit area it works on: within 380 across and
+		// 230 up or down, the view less a margin and the HUD.
+		auto onOneScreen = [](Cell a, Cell b) { return std::abs(a.c - b.c) * kTile <= 380.0f && std::abs(a.r - b.r) * kTile <= 230.0f; };
+		for (int a = 0; a < level.areas; ++a)
+			EXPECT_TRUE(onOneScreen(m[CELL_LIGHT][level.areaLight[a]], m[CELL_LIGHT_AREA][a])) << "lamp of lit area " << a;
+		for (int i = 0; i < level.guards; ++i)
+		{
+			const GuardSetup& g = level.guardSetups[i];
+			if (g.link == LINK_NONE)
+				continue;
+			const Cell home = m[CELL_GUARD][i];
+			EXPECT_TRUE(g.link != LINK_RADIO || onOneScreen(m[CELL_RADIO][g.linkIndex], home)) << "radio of G" << i;
+			// Worth luring: the guard sees a server, or sees every way from the start to one.
+			const Grid seen = SeenCells(Poses(g, home));
+			const Grid open = Reach(m[CELL_PLAYER][0], 2, &seen);
+			bool guards = false;
+			for (Cell s : m[CELL_SERVER])
+				guards = guards || seen[s.r][s.c] || !open[s.r][s.c];
+			EXPECT_TRUE(guards) << "G" << i << " guards nothing a lure could open";
+		}
+		// The 200 x 200 lit square reaches two cells left of and below its cell and three right and above.
+		for (Cell a : m[CELL_LIGHT_AREA])
+		{
+			int walls = 0;
+			for (int r = a.r - 2; r <= a.r + 3; ++r)
+				for (int c = a.c - 2; c <= a.c + 3; ++c)
+					walls += IsWall(c, r) || c < 0 || r < 0;
+			EXPECT_EQ(walls, 0) << "lit area " << Where(a) << " paints over walls";
+		}
+	});
+}
+
+TEST(Maps, RadioAndLightTutorialsCannotBeWonWithoutTheirTool)
+{
+	ForEachLevel([](const LevelSetup& level, const Cells& m) {
+		const int taught = level.stateId == STATE_RADIO_TUTORIAL ? LINK_RADIO : level.stateId == STATE_LIGHT_TUTORIAL ? LINK_AREA : LINK_NONE;
+		for (int i = 0; taught != LINK_NONE && i < level.guards; ++i)
+		{
+			if (level.guardSetups[i].link != taught)
+				continue;
+			// Wherever the player stands to hack the server, the guard on the taught lure looks at it
+			// within every second, the time a hack takes: the lure must take it away first.
+			const std::vector<std::pair<KEVec2, float>> poses = Poses(level.guardSetups[i], m[CELL_GUARD][i]);
+			const KEVec2 server = Placed(m[CELL_SERVER][0]);
+			int worst = 0;
+			KEVec2 where = server;
+			for (float dx = -45.0f; dx <= 45.0f; dx += 5.0f)
+				for (float dy = -45.0f; dy <= 45.0f; dy += 5.0f)
+				{
+					const KEVec2 spot = { server.x + dx, server.y + dy };
+					if (Contact(spot) != 0)
+						continue;
+					int unseen = 0, longest = 0;
+					for (const auto& pose : poses)
+						longest = std::max(longest, unseen = Sees(pose.first, pose.second, spot) ? 0 : unseen + 1);
+					if (longest == (int)poses.size())
+						longest = 1 << 30;   // never seen: a post that looks away, or rounds that never come by
+					if (longest > worst)
+						worst = longest, where = spot;
+				}
+			EXPECT_LT(worst, 60) << "G" << i << " leaves (" << where.x << ", " << where.y << ") unwatched for " << worst << " frames";
+		}
+	});
+}
+
+TEST(Maps, LittleFloorLiesFarFromEveryObjectAndPatrol)
+{
+	ForEachLevel([](const LevelSetup& level, const Cells& m) {
+		std::vector<std::pair<KEVec2, KEVec2>> legs;   // in cells
+		for (int code = CELL_PLAYER; code <= CELL_LIGHT_AREA; ++code)
+			for (Cell o : m[code])
+				legs.push_back({ { o.c + 0.5f, o.r + 0.5f }, { o.c + 0.5f, o.r + 0.5f } });
+		for (int i = 0; i < level.guards; ++i)
+		{
+			const GuardSetup& g = level.guardSetups[i];
+			KEVec2 from = { m[CELL_GUARD][i].c + 0.5f, m[CELL_GUARD][i].r + 0.5f }, home = from;
+			for (size_t k = 0; g.hasHome && k <= g.patrol.size(); ++k)
+			{
+				const KEVec2 to = k < g.patrol.size() ? KEVec2{ g.patrol[k].x / kTile, g.patrol[k].y / kTile } : home;
+				legs.push_back({ from, to });
+				from = to;
+			}
+		}
+		// Long walks through empty rooms: at most 30% of the floor more than 5 cells from everything.
+		int floor = 0, far = 0;
+		for (int r = 0; r < gMapHeight; ++r)
+			for (int c = 0; c < gMapWidth; ++c)
+			{
+				if (IsWall(c, r))
+					continue;
+				float nearest = 1e9f;
+				for (const auto& leg : legs)
+					nearest = std::min(nearest, ToLeg(c + 0.5f, r + 0.5f, leg.first, leg.second));
+				++floor;
+				far += nearest > 5.0f;
+			}
+		EXPECT_LE(far * 10, floor * 3) << far << " of " << floor << " floor cells lie far from everything";
 	});
 }
