@@ -2,7 +2,10 @@
 // drawn at; pictures the game tints must be light shapes on a transparent background.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Image.h"
@@ -65,5 +68,88 @@ TEST(AssetsPictures, EveryPictureDecodesAtItsDrawnSizeAndTintedOnesAreLightOnTra
     EXPECT_TRUE((p.kind != kOpaque && p.kind != kBlack) || opaque == pixels) << p.path << " is see-through";
     EXPECT_TRUE(p.kind != kBlack || unlit == pixels) << p.path << " is not black";
     EXPECT_TRUE(p.kind != kBlank || clear == pixels) << p.path << " shows";
+  }
+}
+
+namespace {
+PlatformImage Load(const std::string& path) {
+  PlatformImage img;
+  EXPECT_TRUE(PlatformImageLoadPNG(("ArtAssets/" + path).c_str(), &img)) << path;
+  return img;
+}
+int Alpha(const PlatformImage& img, int x, int y) { return img.rgba[(static_cast<size_t>(y) * img.width + x) * 4 + 3]; }
+int Luma(const PlatformImage& img, int x, int y) {
+  const uint8_t* p = &img.rgba[(static_cast<size_t>(y) * img.width + x) * 4];
+  return (299 * p[0] + 587 * p[1] + 114 * p[2]) / 1000;
+}
+// Rows [first, last] that carry ink across at least a tenth of the busiest row: the letters'
+// height without the odd tail of a Q or J.
+std::pair<int, int> LetterRows(const PlatformImage& img) {
+  std::vector<int> ink(img.height, 0);
+  for (int y = 0; y < img.height; ++y)
+    for (int x = 0; x < img.width; ++x) ink[y] += Alpha(img, x, y) > 127;
+  const int most = *std::max_element(ink.begin(), ink.end());
+  int first = -1, last = -1;
+  for (int y = 0; y < img.height; ++y)
+    if (most > 0 && ink[y] * 10 >= most) last = y, first = first < 0 ? y : first;
+  return {first, last};
+}
+}  // namespace
+
+TEST(AssetsPictures, WhatThePlayerMustReadReadsAtGameSize) {
+  // Walking figures are turned every way by the game: nothing may be cut off at their edges.
+  for (const std::string path : {"g_walk1_2.png", "a_walk1_0.png", "a_walk1_1.png", "a_walk1_2.png", "a_walk1_3.png", "a_walk1_4.png"}) {
+    const PlatformImage img = Load(path);
+    int edge = 0;
+    for (int i = 0; i < img.width; ++i) edge += Alpha(img, i, 0) + Alpha(img, i, img.height - 1) + Alpha(img, 0, i) + Alpha(img, img.width - 1, i);
+    EXPECT_EQ(edge, 0) << path << " is cut off at its edge";
+  }
+  // A hacked radio, silent or playing, looks hacked: a tenth of its pixels visibly change.
+  const PlatformImage plain = Load("radioNorm.png");
+  for (const std::string path : {"radioOff.png", "radioOn0.png"}) {
+    const PlatformImage hacked = Load(path);
+    ASSERT_EQ(hacked.rgba.size(), plain.rgba.size());
+    size_t changed = 0;
+    for (size_t i = 0; i < plain.rgba.size(); i += 4) {
+      int most = 0;
+      for (int c = 0; c < 4; ++c) most = std::max(most, std::abs(plain.rgba[i + c] - hacked.rgba[i + c]));
+      changed += most >= 40;
+    }
+    EXPECT_GE(changed * 10, plain.rgba.size() / 4) << path << " hardly differs from radioNorm.png";
+  }
+  // The grey "ESC" (three 50x50 glyphs from world (200, -150), camera at the origin) lands on
+  // plain floor of the pages that show it, and the instructions animation (400x400 at the
+  // origin, drawn after it) leaves its E uncovered.
+  for (const std::string path : {"menu_bg.png", "credits_bg.png"}) {
+    const PlatformImage img = Load(path);
+    int low = 255, high = 0;
+    for (int y = 425; y < 475; ++y)
+      for (int x = 575; x < 725; ++x) low = std::min(low, Luma(img, x, y)), high = std::max(high, Luma(img, x, y));
+    EXPECT_LE(high - low, 12) << path << ": busy under the ESC box";
+  }
+  for (int i = 1; i <= 4; ++i) {
+    const PlatformImage img = Load("Tut" + std::to_string(i) + ".png");
+    int covered = 0;
+    for (int y = 325; y < 375; ++y)
+      for (int x = 375; x < 400; ++x) covered += Alpha(img, x, y) > 0;
+    EXPECT_EQ(covered, 0) << "Tut" << i << ".png covers the E of ESC";
+  }
+}
+
+TEST(AssetsPictures, LettersOfOneSetShareTheirHeight) {
+  // The pause menu's bitmap font: every capital from the same cap line to the same baseline
+  // (J and Q hang below it, as in the typeface).
+  const std::pair<int, int> h = LetterRows(Load("Font/H.png"));
+  for (char c = 'A'; c <= 'Z'; ++c) {
+    const std::pair<int, int> rows = LetterRows(Load(std::string("Font/") + c + ".png"));
+    EXPECT_NEAR(rows.first, h.first, 1) << c;
+    EXPECT_TRUE(c == 'J' || c == 'Q' || std::abs(rows.second - h.second) <= 1) << c << " ends on row " << rows.second;
+  }
+  // The main menu's words, which the game also shows stretched to 250x125 when selected.
+  const std::pair<int, int> first = LetterRows(Load("font/Newgame.png"));
+  for (const std::string path : {"font/levelselect.png", "font/intstruction.png", "font/credits.png", "font/quit.png", "Instruction/page1.png"}) {
+    const std::pair<int, int> rows = LetterRows(Load(path));
+    EXPECT_TRUE(std::abs(rows.first - first.first) <= 1 && std::abs(rows.second - first.second) <= 1)
+        << path << ": letters on rows " << rows.first << "-" << rows.second << ", NEW GAME on " << first.first << "-" << first.second;
   }
 }

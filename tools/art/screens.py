@@ -55,15 +55,21 @@ def vignette(img, strength=0.75, centre=(0.5, 0.5)):
     return Image.fromarray(np.clip(a, 0, 255).astype(np.uint8), "RGBA")
 
 
-def cone(img, x, y, angle_deg, spread_deg, length, colour, alpha):
-    """A soft sight or torch cone laid over img."""
+SIGHT = 150          # a guard sees a half-disc this many world units ahead
+SIGHT_RGBA = (255, 255, 0, 0x5F)   # the colour the game draws it in
+
+
+def sight(img, x, y, angle_deg, k=2):
+    """What a guard sees, as the game draws it: a translucent yellow half-disc of
+    150 units (k pixels a unit) ahead of it; angle_deg is its heading on the
+    picture, clockwise from +x."""
     w, h = img.size
-    mask = Image.new("L", (w, h), 0)
-    d = ImageDraw.Draw(mask)
-    d.pieslice([x - length, y - length, x + length, y + length],
-               angle_deg - spread_deg, angle_deg + spread_deg, fill=alpha)
-    mask = mask.filter(ImageFilter.GaussianBlur(6))
-    img.alpha_composite(solid_with_mask(mask, colour))
+    r = SIGHT * k
+    ss = 4
+    mask = Image.new("L", (w * ss, h * ss), 0)
+    ImageDraw.Draw(mask).pieslice([(x - r) * ss, (y - r) * ss, (x + r) * ss, (y + r) * ss],
+                                  angle_deg - 90, angle_deg + 90, fill=SIGHT_RGBA[3])
+    img.alpha_composite(solid_with_mask(mask.resize((w, h), Image.BOX), SIGHT_RGBA[:3]))
 
 
 def pool(img, x, y, r, colour, alpha):
@@ -134,20 +140,28 @@ def heading_glow(img, x, y, s, size, colour, glow_colour):
 
 # ---------------------------------------------------------------- menu and credits
 
+# Where the menu pages print their grey "ESC" (three 50x50 glyphs from world
+# (200, -150) with the camera at the origin), with a margin: kept plain floor.
+ESC_BOX = (567, 417, 733, 483)
+
+
 def office_plan(w, h, guard=True):
-    """The break-in seen from above: a hall, a server room, a lamp pool, bushes, a patrol."""
+    """The break-in seen from above at twice the game's scale: a hall, a server
+    rack watched by a guard, a lamp pool and bushes. The lower right stays plain
+    floor for the ESC box."""
     walls = {(c, 0) for c in range(11)} | {(c, 7) for c in range(11)}
-    walls |= {(7, 1), (7, 2), (7, 5), (7, 6)}
+    walls |= {(7, 1), (7, 2)}
     img = tiled_floor(w, h, walls, k=2)
     pool(img, 70, 470, 90, AMBER, 70)
     put(img, sprites.lamp(True, (200, 210, 228), zoom=2), 70, 470)
     for y in (140, 250):
         put(img, upright(sprites.server(False, zoom=2)), 730, y)
-    put(img, sprites.bush(False, zoom=2), 720, 470)
+    put(img, sprites.bush(False, zoom=2), 210, 470)
     put(img, sprites.bush(False, zoom=2), 70, 300)
     if guard:
-        cone(img, 630, 330, 180, 32, 150, AMBER, 60)
-        put(img, sprites.guard(zoom=2).rotate(180), 630, 330)
+        # facing up the room towards the racks; its half-disc stays clear of the ESC box
+        sight(img, 740, 360, 270)
+        put(img, sprites.guard(zoom=2).rotate(90), 740, 360)
     return img
 
 
@@ -167,20 +181,58 @@ def menu_background():
     return img
 
 
+# Who made what, and what the game is built on, each with its licence.
+TEAM = [
+    ("GAME DESIGN", "Nullvane Lead: the break-in, its guards,", "radios, lamps and hiding places"),
+    ("CODE", "the Nullvane developers: the game and", "its own Kelvo Engine, in C++17"),
+    ("ART", "the Nullvane developers: every picture", "drawn in code with Pillow and NumPy"),
+    ("SOUND", "the Nullvane developers: music and effects", "synthesised; voices spoken by eSpeak NG"),
+    ("LEVELS", "Nullvane Lead: five tutorials and", "three levels, each checked by machine"),
+]
+LIBRARIES = [
+    ("SDL2", "zlib licence"), ("OpenGL via Mesa", "MIT licence"), ("GLEW", "modified BSD licence"),
+    ("libpng", "libpng licence"), ("zlib", "zlib licence"), ("FreeType", "FreeType licence"),
+    ("Fontconfig", "MIT-style licence"), ("OpenAL Soft", "LGPL 2.1 or later"),
+    ("libogg, libvorbis", "BSD 3-clause licence"),
+]
+TYPEFACES = [("DejaVu Sans", "Bitstream Vera licence"),
+             ("Liberation Mono", "GPL 2 with font exception")]
+
+
 def credits_page():
-    img = shade(office_plan(800, 600), 0.7)
+    img = shade(office_plan(800, 600, guard=False), 0.72)
     img = vignette(img, 0.8)
-    heading_glow(img, 400, 70, "CREDITS", 48, WHITE, CYAN)
-    text(img, 400, 122, "NULLVANE  -  a night-time break-in", 16, CYAN_LT)
-    roles = ["PROGRAMMING", "ART", "SOUND", "LEVEL DESIGN"]
-    y = 185
-    for role in roles:
-        text(img, 385, y, role, 20, CYAN_LT, anchor="rm")
-        text(img, 415, y, "The Nullvane team", 20, WHITE, bold=False, anchor="lm")
-        y += 48
-    ImageDraw.Draw(img).line([(250, y - 10), (550, y - 10)], fill=rgba(SLATE_HI), width=1)
-    text(img, 400, y + 22, "Built on the Kelvo Engine", 16, MUTED, bold=False)
-    text(img, 400, y + 48, "Typeface: DejaVu Sans", 16, MUTED, bold=False)
+    heading_glow(img, 400, 44, "CREDITS", 40, WHITE, CYAN)
+    text(img, 400, 84, "NULLVANE  -  a night-time break-in", 14, CYAN_LT)
+    d = ImageDraw.Draw(img)
+    # left: who made what
+    y = 126
+    text(img, 40, y, "MADE BY THE NULLVANE TEAM", 13, MUTED, anchor="lm")
+    y += 26
+    for role, line1, line2 in TEAM:
+        text(img, 40, y, role, 15, CYAN_LT, anchor="lm")
+        text(img, 40, y + 19, line1, 13, WHITE, bold=False, anchor="lm")
+        text(img, 40, y + 35, line2, 13, WHITE, bold=False, anchor="lm")
+        y += 60
+    d.line([(400, 118), (400, 400)], fill=rgba(SLATE_HI), width=1)
+    # right: what it is built on; it ends above the ESC box
+    y = 126
+    text(img, 430, y, "BUILT WITH", 13, MUTED, anchor="lm")
+    y += 24
+    for name, licence in LIBRARIES:
+        text(img, 430, y, name, 14, WHITE, anchor="lm")
+        text(img, 770, y, licence, 13, MUTED, bold=False, anchor="rm")
+        y += 22
+    y += 10
+    text(img, 430, y, "TYPEFACES", 13, MUTED, anchor="lm")
+    y += 24
+    for name, licence in TYPEFACES:
+        text(img, 430, y, name, 14, WHITE, anchor="lm")
+        text(img, 770, y, licence, 13, MUTED, bold=False, anchor="rm")
+        y += 22
+    text(img, 40, 460, "Splash mark: Halvard Games. Every picture, sound and map", 13, MUTED,
+         bold=False, anchor="lm")
+    text(img, 40, 478, "was made for this game by its team.", 13, MUTED, bold=False, anchor="lm")
     text(img, 400, 560, "Thank you for playing.", 18, WHITE)
     return img
 
@@ -240,10 +292,11 @@ def end_screen(won):
     else:
         pool(img, 400, 300, 260, RED, 40)
         img = vignette(img, 0.8)
-        cone(img, 560, 320, 180, 26, 260, AMBER, 110)
-        put(img, sprites.guard(zoom=3).rotate(180), 560, 320)
-        put(img, sprites.hacker(2, zoom=3), 360, 320)
-        put(img, big(sprites.popup("!", (255, 128, 104)), 2), 560, 228)
+        # at the plan's scale, so the half-disc is the 150 units the game uses
+        sight(img, 560, 320, 180)
+        put(img, sprites.guard(zoom=2).rotate(180), 560, 320)
+        put(img, sprites.hacker(2, zoom=2), 420, 320)
+        put(img, big(sprites.popup("!", (255, 128, 104)), 2), 560, 250)
         heading_glow(img, 400, 110, "CAUGHT", 72, WHITE, RED)
         text(img, 400, 170, "Security took you in. Every life is spent.", 19, (255, 190, 170), bold=False)
     layer = Image.new("RGBA", img.size, (0, 0, 0, 0))
@@ -367,17 +420,18 @@ def tut_frame(kind):
         put(img, big(p), 318, 230)
         caption, keys = "hold to hack", ("SPACE",)
     elif kind == "hide":
+        # the guard looks straight at the bush and sees nobody: no pop-up
         put(img, big(sprites.bush(True)), 120, 230)
-        cone(img, 300, 265, 215, 35, 150, AMBER, 70)
+        sight(img, 300, 265, 215)
         put(img, big(sprites.guard()).rotate(145), 300, 265)
-        put(img, big(sprites.popup("?", AMBER)), 330, 190)
         caption, keys = "hold in a bush to hide", ("SPACE",)
     else:
-        put(img, big(upright(sprites.radio("on", 1))), 110, 220)
-        cone(img, 310, 230, 180, 35, 150, AMBER, 70)
-        put(img, big(sprites.guard()).rotate(180), 310, 230)
-        put(img, big(sprites.popup("?", AMBER)), 310, 160)
-        put(img, big(sprites.hacker(2)).rotate(90), 110, 295)
+        # "?": the guard heads for the radio, and the hacker slips past behind it
+        put(img, big(upright(sprites.radio("on", 1))), 90, 220)
+        sight(img, 260, 240, 180)
+        put(img, big(sprites.guard()).rotate(180), 260, 240)
+        put(img, big(sprites.popup("?", AMBER)), 260, 170)
+        put(img, big(sprites.hacker(1)).rotate(180), 345, 250)
         caption, keys = "switch on a hacked radio", ("E",)
     d = ImageDraw.Draw(img)
     d.rectangle([0, 330, n, n], fill=rgba((6, 10, 20)))
@@ -387,8 +441,17 @@ def tut_frame(kind):
     x = (n - widths - 8 - f.getlength(caption)) / 2
     x = keys_row(img, int(x), 365, keys, 16, 6) + 6
     text(img, x, 365, caption, 20, WHITE, anchor="lm")
-    d.rectangle([0, top, n - 1, n - 1], outline=rgba(CYAN), width=2)
+    # The menu draws this frame after its grey "ESC", whose E reaches x 375 to 400
+    # and y 325 to 375 of the frame: leave that corner clear.
+    nx, ny = TUT_NOTCH
+    img.paste((0, 0, 0, 0), (nx, ny, n, n))
+    img.paste((0, 0, 0, 0), (0, 0, n, top))   # a half-disc may reach into the title's strip
+    d.line([(0, top), (n - 1, top), (n - 1, ny - 1), (nx - 1, ny - 1), (nx - 1, n - 1), (0, n - 1), (0, top)],
+           fill=rgba(CYAN), width=2)
     return img
+
+
+TUT_NOTCH = (366, 316)   # the frame's top left corner of the clear notch
 
 
 # ---------------------------------------------------------------- all

@@ -94,9 +94,10 @@ def hacker(frame, zoom=1):
 def guard(zoom=1):
     """Top-down guard in orange facing +x, torch hand held forward."""
     c = Canvas(40, 40, 6, grow=1.12)
-    # beam leaving the torch
-    c.polygon([(33, 26.0), (40, 22.5), (40, 33.5)], fill=rgba(AMBER, 120))
-    c.polygon([(33, 26.0), (40, 24.5), (40, 31.0)], fill=rgba(AMBER, 170))
+    # a short beam leaving the torch, rounded off before the picture's edge (x 36.7
+    # is 38.9 once grown), so it never ends in a cut at the border
+    c.pieslice(33.5, 28.2, 3.2, -40, 40, fill=rgba(AMBER, 110))
+    c.pieslice(33.5, 28.2, 2.4, -26, 26, fill=rgba(AMBER, 170))
     # feet
     c.ellipse(19, 14.5, 4.0, 2.6, fill=(26, 22, 20), outline=OUTLINE, width=1)
     c.ellipse(19, 25.5, 4.0, 2.6, fill=(26, 22, 20), outline=OUTLINE, width=1)
@@ -183,14 +184,16 @@ def server(hacked, zoom=1):
 def radio(mode, frame=0, zoom=1):
     """mode: 'norm' (not hacked), 'off' (hacked, silent), 'on' (playing)."""
     c = Canvas(55, 55, 6)
-    body = (86, 92, 110)
+    # A hacked radio wears the hacker's cyan, so the change reads at a glance.
+    hacked = mode != "norm"
+    body = (30, 128, 150) if hacked else (86, 92, 110)
     # antenna and handle
     c.line([(8, 25), (5, 10)], fill=(150, 160, 180), width=1.2)
     c.circle(5, 10, 1.3, fill=(190, 200, 220))
     c.rect(16, 16, 39, 26, outline=OUTLINE, width=4.2, radius=4)
     c.rect(16, 16, 39, 26, outline=(64, 70, 86), width=2.4, radius=4)
     c.rect(4, 24, 51, 52, fill=body, outline=OUTLINE, width=1.4, radius=3)
-    c.rect(6, 26, 49, 29, fill=(116, 124, 146), radius=1)
+    c.rect(6, 26, 49, 29, fill=(96, 206, 226) if hacked else (116, 124, 146), radius=1)
     pump = 0.0
     if mode == "on":
         pump = (0.0, 1.2, 0.5)[frame % 3]
@@ -199,7 +202,7 @@ def radio(mode, frame=0, zoom=1):
         c.circle(sx, 39, 5.2 + pump, fill=(54, 60, 78), outline=(22, 24, 32), width=0.8)
         c.circle(sx, 39, 1.8 + pump * 0.4, fill=(120, 128, 150))
     # display between the speakers
-    disp = {"norm": (44, 52, 66), "off": CYAN_DK, "on": CYAN}[mode]
+    disp = {"norm": (44, 52, 66), "off": (10, 40, 52), "on": CYAN}[mode]
     c.rect(23.5, 33, 31.5, 40, fill=disp, outline=OUTLINE, width=0.8, radius=1)
     led = {"norm": (70, 74, 88), "off": RED, "on": GREEN}[mode]
     c.circle(27.5, 45, 1.4, fill=led)

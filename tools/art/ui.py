@@ -13,25 +13,55 @@ from common import (CYAN, CYAN_GLOW, CYAN_LT, MUTED, NIGHT, SLATE_HI, WHITE, Can
 ENTRY_W, ENTRY_H = 200, 50
 
 
+GLYPH_CAP = 34   # capital height of the pause menu's letters in their 50x50 cells
+
+
 def glyph(ch):
-    """One cell of the pause menu's bitmap font: letters sit in a 50x50 cell with air around."""
+    """One cell of the pause menu's bitmap font. Every letter has the same capital
+    height and sits on the same baseline, as type does; the few letters too wide
+    for the cell at that height (M, W) are narrowed rather than shrunk."""
     n, ss = 50, 4
     mask = Image.new("L", (n * ss, n * ss), 0)
     if ch != " ":
-        # as large as the cell allows: the game sets glyphs edge to edge
-        size = fit_text_size(ch, 44 * ss, 36 * ss, start=46 * ss)
-        d = ImageDraw.Draw(mask)
-        d.text((n * ss / 2, n * ss / 2), ch, font=font(size), fill=255, anchor="mm")
+        f = font(cap_size(GLYPH_CAP * ss))
+        l, t, r, b = f.getbbox(ch, anchor="ls")
+        letter = Image.new("L", (r - l, b - t), 0)
+        ImageDraw.Draw(letter).text((-l, -t), ch, font=f, fill=255, anchor="ls")
+        if letter.width > 46 * ss:
+            letter = letter.resize((46 * ss, letter.height), Image.LANCZOS)
+        baseline = (n + GLYPH_CAP) * ss // 2
+        mask.paste(letter, ((n * ss - letter.width) // 2, baseline + t))
     return solid_with_mask(mask.resize((n, n), Image.BOX), WHITE)
 
 
+def cap_size(cap):
+    """The font size whose capitals are `cap` pixels tall."""
+    size = cap
+    while font(size + 1).getbbox("H", anchor="ls")[1] > -cap:
+        size += 1
+    return size
+
+
+MENU_WORDS = ["NEW GAME", "LEVEL SELECT", "INSTRUCTIONS", "CREDITS", "QUIT", "HOW TO PLAY"]
+
+
 def entry(text):
-    size = fit_text_size(text, ENTRY_W - 16, 30, start=30)
-    return light_text(ENTRY_W, ENTRY_H, [(text, size, 26, True)])
+    """A main-menu entry. All entries share one capital height, the largest that lets
+    the longest word fit, so the list reads as one set; the game draws the selected
+    one 250x125, and plain bold capitals at this height stay clean when stretched."""
+    size = min(fit_text_size(w, ENTRY_W - 14, 30, start=30) for w in MENU_WORDS)
+    cap = -font(size).getbbox("H", anchor="ls")[1]
+    mask = Image.new("L", (ENTRY_W * 4, ENTRY_H * 4), 0)
+    ImageDraw.Draw(mask).text((ENTRY_W * 2, (ENTRY_H + cap) * 2), text, font=font(size * 4), fill=255,
+                              anchor="ms")
+    return solid_with_mask(mask.resize((ENTRY_W, ENTRY_H), Image.BOX), WHITE)
+
+
+LABEL_WORDS = ["SERVERS", "GUARDS", "BUSHES", "RADIOS", "LIGHTS", "LEVEL 4"]
 
 
 def two_line_label(small, big):
-    size = fit_text_size(big, ENTRY_W - 16, 26, start=26)
+    size = min(fit_text_size(w, ENTRY_W - 16, 26, start=26) for w in LABEL_WORDS)
     img = light_text(ENTRY_W, ENTRY_H, [(big, size, 31, True)])
     img.alpha_composite(light_text(ENTRY_W, ENTRY_H, [(small, 12, 9, True)], colour=CYAN_LT))
     return img
@@ -158,8 +188,7 @@ def make():
     save("font/credits.png", entry("CREDITS"))
     save("font/quit.png", entry("QUIT"))
     save("Instruction/page1.png", entry("HOW TO PLAY"))
-    names = ["SERVERS", "GUARDS", "BUSHES", "RADIOS", "LIGHTS"]
-    for i, name in enumerate(names):
+    for i, name in enumerate(LABEL_WORDS[:5]):
         save("Tutorial%d.png" % (i + 1), two_line_label("TUTORIAL %d" % (i + 1), name))
     for i in range(4):
         save("level%d.png" % (i + 1), two_line_label("MISSION", "LEVEL %d" % (i + 1)))
