@@ -9,6 +9,7 @@
 #include "KESystem.h"
 #include "MenuBox.h"
 #include "MenuState.h"
+#include "Pause.h"
 #include "SoundManager.h"
 
 namespace
@@ -18,6 +19,7 @@ const unsigned char KEY_ESCAPE = 27;
 // Live for the whole run, from start-up to shut-down.
 SoundManager* sSoundManager = nullptr;
 Menu_box*     sFontBox = nullptr;   // only builds the shared glyph table
+Pause*        sPause = nullptr;     // updated and drawn over the level while gPaused
 
 // Music that starts when the loop enters the given state.
 int MusicFor(unsigned int next)
@@ -55,6 +57,8 @@ void GameStartUp()
 	KESysSetWindowTitle("Nullvane!");
 	KEGfxSetBackgroundColor(0.0f, 0.0f, 0.0f);
 	GameRegisterStates();
+	sPause = new Pause();
+	sPause->Load();
 	KEGameStateMgrInit(STATE_MENU);
 }
 
@@ -94,6 +98,11 @@ void GameRunFrame()
 		KEGameStateUpdate();
 	KEInputUpdate();
 	KEGameStateDraw();
+	if (gPaused && sPause)
+	{
+		sPause->Update();
+		sPause->Draw();
+	}
 	KESysFrameEnd();
 
 	if (!KESysDoesWindowExist())
@@ -119,6 +128,11 @@ void GameEndState()
 	gKEGameStateCurr = gKEGameStateNext;
 }
 
+Pause* GamePauseMenu()
+{
+	return sPause;
+}
+
 void GameRunLoop()
 {
 	while (gKEGameStateCurr != GAME_STATE_QUIT)
@@ -135,7 +149,11 @@ void GameShutDown()
 	if (gSoundManager)
 		gSoundManager->Release();
 	Menu_box::ReleaseFont();
+	if (sPause)
+		sPause->Unload();
 	KESysExit();
+	delete sPause;
+	sPause = nullptr;
 	delete sFontBox;
 	sFontBox = nullptr;
 	if (gSoundManager == sSoundManager)

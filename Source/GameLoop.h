@@ -15,5 +15,8 @@ void GameRunLoop();
 void GameBeginState();
 void GameRunFrame();
 void GameEndState();
+// The pause menu, from start-up to shut-down (null outside).
+class Pause;
+Pause* GamePauseMenu();
 // Shut-down after the loop: sounds released, font table released, engine stopped.
 void GameShutDown();

@@ -1,0 +1,299 @@
+// The pause menu over a stand-in level, driven through the real start-up and loop with
+// scripted keys and cursor: opening, closing, every page and action, and pictures of
+// every page for a person to look at.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+
+#include "EngineHarness.h"
+#include "GameLoop.h"
+#include "GameStates.h"
+#include "KEGraphics.h"
+#include "KESystem.h"
+#include "Keys.h"
+#include "Menu.h"
+#include "Pause.h"
+#include "SoundFake.h"
+#include "SoundManager.h"
+#include "UiPixels.h"
+
+namespace
+{
+const unsigned int STAND_IN_LEVEL = 40;   // an id the game never registers
+
+// A level that counts its updates and draws and shows a picture around its camera.
+int       sUpdates = 0, sDraws = 0;
+KEVec2    sCamera = {0.0f, 0.0f};
+Menu_box* sScene = nullptr;
+
+void StandInLoad()
+{
+	sScene = new Menu_box();
+	sScene->Load();
+	SetPicture(sScene->texture, "ArtAssets/menu_bg.png");
+	sScene->size = {800.0f, 600.0f};
+}
+void StandInUpdate()
+{
+	++sUpdates;
+	KEGfxSetCamPosition(sCamera.x, sCamera.y);
+}
+void StandInDraw()
+{
+	++sDraws;
+	sScene->position = sCamera;
+	sScene->Draw();
+}
+void StandInUnload()
+{
+	sScene->Unload();
+	delete sScene;
+	sScene = nullptr;
+}
+
+class PauseTest : public testing::Test
+{
+protected:
+	void SetUp() override
+	{
+		ASSERT_TRUE(HarnessStartEngine());
+		[[maybe_unused]] static bool started = (GameStartUp(),
+			KEGameStateMgrAdd(STAND_IN_LEVEL, StandInLoad, nullptr, StandInUpdate, StandInDraw, nullptr, StandInUnload),
+			true);
+		pause = GamePauseMenu();
+		ASSERT_NE(pause, nullptr);
+		realManager = gSoundManager;
+		manager.LoadSounds();
+		gSoundManager = &manager;
+		gPaused = gMuted = false;
+		// The pointer of the X server lies inside the new window, and the pump reports it once:
+		// let that happen before the test places its own cursor.
+		KESysUpdate();
+		usleep(100000);
+		KESysUpdate();
+		HarnessSetCursor(0, 0);
+		HarnessEnterState(STAND_IN_LEVEL);
+		HarnessRunFrames(3);
+	}
+	void TearDown() override
+	{
+		if (gKEGameStateCurr == gKEGameStateNext)
+			gKEGameStateNext = STAND_IN_LEVEL;
+		HarnessLeaveState();
+		gSoundManager = realManager;
+		gPaused = false;
+		sCamera = {0.0f, 0.0f};
+	}
+
+	// Down for one frame, up for the next: the pause menu sees it pressed in the first.
+	void Tap(unsigned char key)
+	{
+		HarnessSetKey(key, true);
+		HarnessRunFrames(1);
+		HarnessSetKey(key, false);
+		HarnessRunFrames(1);
+	}
+	// Esc in the level; the loop pauses on its release, then the entries rise into place.
+	void OpenPause()
+	{
+		Tap(KEY_ESCAPE);
+		HarnessRunFrames(1);
+		ASSERT_TRUE(gPaused);
+		RunUntil([&] { return pause->introDone; });
+	}
+	// Frames until done() holds; the count, or -1 when it never did within 300.
+	template <typename Done> int RunUntil(Done done)
+	{
+		for (int frames = 0; frames <= 300; ++frames, HarnessRunFrames(1))
+			if (done())
+				return frames;
+		return -1;
+	}
+	// Accepts an entry of the main page and waits for its page to open.
+	void OpenPage(int entry, int page)
+	{
+		while (pause->mainSelection != entry)
+			Tap(KEY_S);
+		Tap(KEY_ENTER);
+		ASSERT_GE(RunUntil([&] { return pause->page == page && !pause->busy; }), 0);
+	}
+	// The cursor over a point relative to the camera.
+	void PointAt(float x, float y) { HarnessSetCursor((int)(400.0f + x), (int)(300.0f - y)); }
+	int  Plays(int id) { return fake.Plays(manager.sounds[id]); }
+	void SaveScreen(const char* name)
+	{
+		KEGfxStart();
+		KEGameStateDraw();
+		if (gPaused)
+			pause->Draw();
+		std::string path = UiOutputPath(name);
+		EXPECT_TRUE(UiSaveBackBuffer(path));
+		std::printf("picture: %s\n", path.c_str());
+		KEGfxEnd();
+	}
+	Menu_box* Entry(int k) { return pause->panel[PANEL_MAIN + k]; }
+
+	Pause*        pause = nullptr;
+	SoundManager* realManager = nullptr;
+	SoundFake     fake;
+	SoundManager  manager{&fake};
+};
+} // namespace
+
+TEST_F(PauseTest, EscPausesTheLevelAndEscOnTheMainPageResumesIt)
+{
+	sCamera = {300.0f, 1000.0f};   // the menu is laid out around the level's camera
+	HarnessRunFrames(1);
+	Tap(KEY_ESCAPE);
+	HarnessRunFrames(1);
+	ASSERT_TRUE(gPaused);
+	sUpdates = sDraws = 0;
+	int opening = RunUntil([&] { return pause->introDone; });
+	EXPECT_TRUE(opening > 30 && opening < 45) << opening;
+	EXPECT_EQ(sUpdates, 0);         // the level stands still
+	EXPECT_EQ(sDraws, opening);     // but is still drawn under the menu
+	int clicks = Plays(MENU_SOUND_MOVE);
+	EXPECT_TRUE(clicks == 1 || clicks == 2) << clicks;
+	for (int k = 0; k < PAUSE_MAIN_ENTRIES; ++k)   // each entry in its place, 50 apart
+	{
+		EXPECT_FLOAT_EQ(Entry(k)->position.x, 70.0f) << k;
+		EXPECT_FLOAT_EQ(Entry(k)->position.y, 1175.0f - 50.0f * (float)k) << k;
+	}
+	EXPECT_NEAR(pause->panel[PANEL_DIMMER]->tint[3], 1.0f, 1e-5f);
+
+	Tap(KEY_ESCAPE);
+	EXPECT_EQ(Plays(MENU_SOUND_CANCEL), 1);
+	EXPECT_TRUE(pause->busy);
+	int closing = RunUntil([&] { return !gPaused; });
+	EXPECT_TRUE(closing > 55 && closing < 70) << closing;   // the slide ends at world height -500
+	sUpdates = 0;
+	HarnessRunFrames(5);
+	EXPECT_EQ(sUpdates, 5);
+	EXPECT_FALSE(gPaused);
+
+	// The next pause opens again from below.
+	OpenPause();
+	EXPECT_TRUE(gPaused);
+	EXPECT_EQ(pause->page, PAUSE_PAGE_MAIN);
+	Tap(KEY_ENTER);   // RESUME
+	EXPECT_GE(RunUntil([&] { return !gPaused; }), 0);
+}
+
+TEST_F(PauseTest, MuteMusicTogglesTheSwitchAndStaysOnTheOptionPage)
+{
+	OpenPause();
+	OpenPage(2, PAUSE_PAGE_OPTION);
+	EXPECT_FLOAT_EQ(pause->optionItems[0]->tint[3], 1.0f);
+	EXPECT_FLOAT_EQ(Entry(0)->tint[3], 0.0f);
+	Tap(KEY_ENTER);
+	EXPECT_TRUE(gMuted);
+	HarnessRunFrames(10);
+	EXPECT_EQ(pause->page, PAUSE_PAGE_OPTION);
+	SaveScreen("pause_option.png");
+	PointAt(-200.0f, 150.0f);   // a click on MUTE MUSIC
+	HarnessRunFrames(1);
+	Tap(KEY_MOUSE_LEFT);
+	EXPECT_FALSE(gMuted);
+	PointAt(-400.0f, 300.0f);
+
+	int cancels = Plays(MENU_SOUND_CANCEL);
+	Tap(KEY_ESCAPE);   // only the cancel sound
+	HarnessRunFrames(10);
+	EXPECT_EQ(Plays(MENU_SOUND_CANCEL), cancels + 1);
+	EXPECT_EQ(pause->page, PAUSE_PAGE_OPTION);
+	EXPECT_TRUE(gPaused);
+
+	Tap(KEY_S);
+	Tap(KEY_ENTER);   // BACK
+	EXPECT_EQ(pause->page, PAUSE_PAGE_MAIN);
+	EXPECT_FLOAT_EQ(pause->optionItems[0]->tint[3], 0.0f);
+	EXPECT_FLOAT_EQ(Entry(0)->tint[3], 1.0f);
+	EXPECT_EQ(pause->mainSelection, 0);
+}
+
+TEST_F(PauseTest, EscOnTheConfirmationReturnsAndYesGoesToTheMainMenu)
+{
+	OpenPause();
+	SaveScreen("pause_main.png");
+	OpenPage(3, PAUSE_PAGE_CONFIRM);
+	EXPECT_EQ(pause->confirmSelection, 0);   // YES selected, Esc still answers no
+	Tap(KEY_ESCAPE);
+	EXPECT_GE(RunUntil([&] { return pause->page == PAUSE_PAGE_MAIN && !pause->busy; }), 0);
+	EXPECT_FLOAT_EQ(pause->panel[PANEL_QUESTION]->tint[3], 0.0f);
+	EXPECT_FLOAT_EQ(Entry(3)->tint[3], 1.0f);
+	EXPECT_TRUE(gPaused);
+
+	Tap(KEY_ENTER);   // QUIT is still selected
+	ASSERT_GE(RunUntil([&] { return pause->page == PAUSE_PAGE_CONFIRM && !pause->busy; }), 0);
+	HarnessRunFrames(30);
+	SaveScreen("pause_confirm.png");
+	PointAt(-50.0f, 0.0f);   // a click on YES
+	HarnessRunFrames(1);
+	Tap(KEY_MOUSE_LEFT);
+	HarnessRunFrames(300);   // stops at the frame that asks for another state
+	EXPECT_EQ(gKEGameStateNext, (unsigned int)STATE_MENU);
+	EXPECT_FALSE(gPaused);
+	EXPECT_EQ(pause->page, PAUSE_PAGE_MAIN);
+}
+
+TEST_F(PauseTest, HowToPlayPicturesSlideWithEasingAndNextWrapsAround)
+{
+	OpenPause();
+	OpenPage(1, PAUSE_PAGE_HOW_TO_PLAY);
+	Menu_box* first = pause->panel[PANEL_HOW_TO_PLAY];
+	float before = first->position.x;
+	HarnessRunFrames(1);   // twice the remaining distance per second
+	EXPECT_NEAR(first->position.x, before * (1.0f - 2.0f / 60.0f), 0.01f);
+	HarnessRunFrames(180);
+	EXPECT_NEAR(first->position.x, 0.0f, 5.0f);
+	SaveScreen("pause_how_to_play.png");
+
+	PointAt(-260.0f, -230.0f);   // NEXT
+	HarnessRunFrames(1);
+	for (int click = 1; click <= 3; ++click)
+	{
+		Tap(KEY_MOUSE_LEFT);
+		EXPECT_EQ(pause->howToPage, click % 3);
+	}
+	HarnessRunFrames(240);
+	EXPECT_NEAR(first->position.x, 0.0f, 5.0f);   // back to the first picture
+	EXPECT_GT(pause->panel[PANEL_HOW_TO_PLAY + 1]->position.x, 600.0f);
+	EXPECT_GT(pause->panel[PANEL_HOW_TO_PLAY + 2]->position.x, 600.0f);
+
+	// Esc goes back to the main page and leaves the menu open.
+	Tap(KEY_ESCAPE);
+	HarnessRunFrames(30);
+	EXPECT_EQ(pause->page, PAUSE_PAGE_MAIN);
+	EXPECT_TRUE(gPaused);
+	EXPECT_FLOAT_EQ(first->position.x, 700.0f);
+
+	// A click on ESC does the same, with the accept sound.
+	OpenPage(1, PAUSE_PAGE_HOW_TO_PLAY);
+	PointAt(200.0f, -230.0f);
+	HarnessRunFrames(1);
+	int accepts = Plays(MENU_SOUND_ACCEPT);
+	Tap(KEY_MOUSE_LEFT);
+	EXPECT_EQ(Plays(MENU_SOUND_ACCEPT), accepts + 1);
+	EXPECT_EQ(pause->page, PAUSE_PAGE_MAIN);
+	EXPECT_FLOAT_EQ(pause->howToControls[0]->tint[3], 0.0f);
+}
+
+// The return to the main page happens within one frame, whatever that frame's length.
+TEST_F(PauseTest, ReturnToTheMainPageNeedsNoFrameTime)
+{
+	for (float frameTime : {0.0f, 0.25f})
+	{
+		OpenPause();
+		OpenPage(2, PAUSE_PAGE_OPTION);
+		gDeltaTime = frameTime;
+		pause->Back();
+		EXPECT_EQ(pause->page, PAUSE_PAGE_MAIN) << frameTime;
+		EXPECT_FLOAT_EQ(pause->optionItems[1]->tint[3], 0.0f) << frameTime;
+		for (int k = 0; k < PAUSE_MAIN_ENTRIES; ++k)
+			EXPECT_FLOAT_EQ(Entry(k)->tint[3], 1.0f) << frameTime;
+		Tap(KEY_ENTER);
+		ASSERT_GE(RunUntil([&] { return !gPaused; }), 0);
+	}
+}
