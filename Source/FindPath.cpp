@@ -1,5 +1,9 @@
 // The guards' route search: a breadth-first flood over the wall grid. Each cell is queued
 // once, on first sight, and tested against the goal when it leaves the queue.
+//
+// Cells reached are marked with the search's own stamp in a grid kept between searches
+// and framed by a border, which every search stamps as reached: a neighbour needs no
+// bounds test, and nothing is cleared or allocated per search beyond the border.
 #include <cmath>
 #include "BinaryMap.h"
 #include "Guard.h"
@@ -7,7 +11,7 @@
 bool BasicGuard::IsOpenCell(int x, int y) const
 {
 	return x >= 0 && x < mapWidth && y >= 0 && y < mapHeight && solidRows[y][x] != 1 &&
-	       searchSeen[(size_t)y * mapWidth + x] != searchStamp;
+	       searchSeen[(size_t)(y + 1) * (mapWidth + 2) + x + 1] != searchStamp;
 }
 
 std::vector<KEVec2> BasicGuard::FindPath(KEVec2 start, KEVec2 goal)
@@ -24,40 +28,69 @@ std::vector<KEVec2> BasicGuard::FindPath(KEVec2 start, KEVec2 goal)
 	solidRows = gMapSolid;
 	if (!solidRows)
 		mapWidth = mapHeight = 0;
-	const size_t cells = (size_t)mapWidth * (size_t)mapHeight;
-	if (searchSeen.size() != cells || ++searchStamp == 0)
+	const int width = mapWidth, height = mapHeight, stride = width + 2;
+	const size_t framed = (size_t)stride * (height + 2);
+	if (searchSeen.size() != framed || ++searchStamp == 0)
 	{
-		searchSeen.assign(cells, 0);
+		searchSeen.assign(framed, 0);
 		searchStamp = 1;
 	}
-	if (searchNodes.capacity() < cells + 1)
-		searchNodes.reserve(cells + 1);
-	searchNodes.clear();
+	unsigned* seen = searchSeen.data();
+	const unsigned stamp = searchStamp;
+	for (int x = 0; x < stride; ++x)
+		seen[x] = seen[framed - 1 - x] = stamp;
+	for (int y = 1; y <= height; ++y)
+		seen[(size_t)y * stride] = seen[(size_t)y * stride + stride - 1] = stamp;
+	// Every cell is queued at most once, the start perhaps from off the map.
+	if (searchNodes.size() < (size_t)width * height + 1)
+		searchNodes.resize((size_t)width * height + 1);
+	Node* nodes = searchNodes.data();
+	int* const* solid = solidRows;
 
 	const int goalX = (int)goal.x, goalY = (int)goal.y;
 	const int startX = (int)start.x, startY = (int)start.y;
-	searchNodes.push_back({startX, startY, -1});
-	// The start is never tested for walkability, but it is never queued twice either.
-	if (startX >= 0 && startX < mapWidth && startY >= 0 && startY < mapHeight)
-		searchSeen[(size_t)startY * mapWidth + startX] = searchStamp;
-
-	size_t head = 0;
+	nodes[0] = {startX, startY, -1};
+	size_t count = 1;
 	int current = 0;
-	while (!(searchNodes[current].x == goalX && searchNodes[current].y == goalY))
+	if (!(startX == goalX && startY == goalY))
 	{
-		if (head == searchNodes.size())
-			return route;
-		current = (int)head++;
-		const int x = searchNodes[current].x, y = searchNodes[current].y;
-		const int next[4][2] = {{x, y - 1}, {x, y + 1}, {x - 1, y}, {x + 1, y}};
-		for (const auto& n : next)
-			if (IsOpenCell(n[0], n[1]))
+		// The start is never tested for walkability; it may even lie off the map.
+		const int offsets[4][2] = {{0, -1}, {0, 1}, {-1, 0}, {1, 0}};   // y - 1, y + 1, x - 1, x + 1
+		if (startX >= 0 && startX < width && startY >= 0 && startY < height)
+			seen[(size_t)(startY + 1) * stride + startX + 1] = stamp;
+		for (const auto& d : offsets)
+			if (IsOpenCell(startX + d[0], startY + d[1]))
 			{
-				searchSeen[(size_t)n[1] * mapWidth + n[0]] = searchStamp;
-				searchNodes.push_back({n[0], n[1], current});
+				seen[(size_t)(startY + d[1] + 1) * stride + startX + d[0] + 1] = stamp;
+				nodes[count++] = {startX + d[0], startY + d[1], 0};
 			}
+		size_t head = 1;
+		do
+		{
+			if (head == count)
+				return route;
+			current = (int)head++;
+			const int x = nodes[current].x, y = nodes[current].y;
+			const size_t cell = (size_t)(y + 1) * stride + x + 1;
+			auto visit = [&](size_t next, int nx, int ny)
+			{
+				if (seen[next] != stamp && solid[ny][nx] != 1)
+				{
+					seen[next] = stamp;
+					nodes[count++] = {nx, ny, current};
+				}
+			};
+			visit(cell - stride, x, y - 1);
+			visit(cell + stride, x, y + 1);
+			visit(cell - 1, x - 1, y);
+			visit(cell + 1, x + 1, y);
+		} while (!(nodes[current].x == goalX && nodes[current].y == goalY));
 	}
-	for (int i = current; searchNodes[i].parent >= 0; i = searchNodes[i].parent)
-		route.push_back({(float)searchNodes[i].x, (float)searchNodes[i].y});
-	return {route.rbegin(), route.rend()};
+	int steps = 0;
+	for (int i = current; nodes[i].parent >= 0; i = nodes[i].parent)
+		++steps;
+	route.resize(steps);
+	for (int i = current; nodes[i].parent >= 0; i = nodes[i].parent)
+		route[--steps] = {(float)nodes[i].x, (float)nodes[i].y};
+	return route;
 }

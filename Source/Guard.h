@@ -86,8 +86,8 @@ private:
 	void Nudge();
 
 	// The search's work space, kept between searches so a search allocates nothing per cell:
-	// the cells in the order reached (those before the queue head are expanded), and a
-	// per-cell stamp of the search that reached it.
+	// the cells in the order reached (those before the queue head are expanded), and per
+	// cell of the map framed by a border, the stamp of the last search that reached it.
 	std::vector<Node>     searchNodes;
 	std::vector<unsigned> searchSeen;
 	unsigned              searchStamp;
