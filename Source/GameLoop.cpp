@@ -1,5 +1,6 @@
 #include "GameLoop.h"
 
+#include "EndScreenState.h"
 #include "GameObject.h"
 #include "GameStates.h"
 #include "KEFrameRateController.h"
@@ -7,6 +8,8 @@
 #include "KEGraphics.h"
 #include "KEInput.h"
 #include "KESystem.h"
+#include "Keys.h"
+#include "LevelState.h"
 #include "MenuBox.h"
 #include "MenuState.h"
 #include "Pause.h"
@@ -14,8 +17,6 @@
 
 namespace
 {
-const unsigned char KEY_ESCAPE = 27;
-
 // Live for the whole run, from start-up to shut-down.
 SoundManager* sSoundManager = nullptr;
 Menu_box*     sFontBox = nullptr;   // only builds the shared glyph table
@@ -38,8 +39,10 @@ void GameRegisterStates()
 	if (registered)
 		return;
 	registered = true;
+	RegisterLevelStates();   // 1 to 8, then the menu, then 10 and 11
 	KEGameStateMgrAdd(STATE_MENU, MenuStateLoad, MenuStateInit, MenuStateUpdate, MenuStateDraw, MenuStateFree,
 	                  MenuStateUnload);
+	RegisterEndScreenStates();
 }
 
 void GameStartUp()
