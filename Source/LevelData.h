@@ -43,7 +43,7 @@ struct LevelSetup
 	int stateId;
 	const char* mapFile;
 	int serverGoal;
-	float camMaxX, camMaxY;       // upper camera clamp
+	float camMaxX, camMaxY;       // camera limit: at or past it the camera stops half a unit short
 	int lights, areas, radios, servers, bushes, guards;
 	std::vector<int> areaLight;   // lit area i is lit by light areaLight[i]
 	std::vector<int> listOrder;   // LevelPart groups, the order of every per-object call

@@ -165,8 +165,8 @@ TEST(Maps, SizeFollowsTheCameraClampWithAWallBorderAndEverythingWithinThePlayers
 	ForEachLevel([](const LevelSetup& level, const Cells& m) {
 		EXPECT_FLOAT_EQ(gMapTileSize, kTile);
 		// Just big enough for the view at the clamp: right edge clamp + 400, top clamp + 300.
-		EXPECT_EQ(gMapWidth, (int)std::ceil((level.camMaxX + 0.5f + 400.0f) / kTile));
-		EXPECT_EQ(gMapHeight, (int)std::ceil((level.camMaxY + 0.5f + 300.0f) / kTile));
+		EXPECT_EQ(gMapWidth, (int)std::ceil((level.camMaxX + 400.0f) / kTile));
+		EXPECT_EQ(gMapHeight, (int)std::ceil((level.camMaxY + 300.0f) / kTile));
 		// With the camera at its top clamp the 60-unit HUD covers the row below the top border too.
 		for (int r = 0; r < gMapHeight; ++r)
 			for (int c = 0; c < gMapWidth; ++c)

@@ -198,8 +198,8 @@ def check(name, grid):
     if len(lvl["guard_setups"]) != lvl["guards"]:
         out.append(f"table lists {len(lvl['guard_setups'])} guard set-ups for {lvl['guards']} guards")
     height, width = len(grid), len(grid[0])
-    want_w = math.ceil((lvl["cam"][0] + 0.5 + 400) / CELL)
-    want_h = math.ceil((lvl["cam"][1] + 0.5 + 300) / CELL)
+    want_w = math.ceil((lvl["cam"][0] + 400) / CELL)
+    want_h = math.ceil((lvl["cam"][1] + 300) / CELL)
     if (width, height) != (want_w, want_h):
         out.append(f"size {width}x{height}, camera clamp wants {want_w}x{want_h}")
     for c in range(width):
