@@ -24,7 +24,10 @@ OUT = "ArtAssets/Music"
 
 MUSIC_LUFS = -17.0      # target loudness of the music loops (the level loop sits lower, the alarm higher)
 MUSIC_PEAK_DB = -3.5    # ceiling of the music before encoding
-EFFECT_PEAK_DB = -1.3   # effects sit well above the music
+EFFECT_PEAK_DB = -1.3   # effects are made at this peak, then capped in loudness:
+EFFECT_OVER_MUSIC_DB = 6.0   # the loudest 400 ms of an effect over the menu music as it plays
+MUSIC_SLOT_VOLUME = 0.6      # the music slot's volume in the game; effects play at 1.0
+VOICE_FADE = 0.12       # seconds over which a voice fades out before its room tail
 
 
 # ---------------------------------------------------------------- helpers
@@ -226,6 +229,31 @@ def normalise_effect(x, peak_db=EFFECT_PEAK_DB):
     return x * (db(peak_db) / np.max(np.abs(x)))
 
 
+def loudest_400ms(x, weighted=True):
+    """Level of the loudest 400 ms of a mono or stereo sound: K-weighted loudness in
+    LUFS, or plain mean square in dBFS."""
+    chans = np.atleast_2d(x)
+    block = int(0.4 * SR)
+    padded = [np.concatenate([c, np.zeros(block)]) for c in chans]
+    if weighted:
+        energy = sum(k_weight(c) ** 2 for c in padded)
+    else:
+        energy = sum(c ** 2 for c in padded) / len(padded)
+    sums = np.concatenate([[0.0], np.cumsum(energy)])
+    top = 10 * np.log10(np.max(sums[block:] - sums[:-block]) / block + 1e-20)
+    return top - 0.691 if weighted else top
+
+
+def cap_effect(x, music):
+    """Turns an effect down until its loudest 400 ms stand at most EFFECT_OVER_MUSIC_DB
+    above the menu music at its slot volume, weighted as the ear hears it and plain;
+    quieter effects are left alone."""
+    slot = 20 * np.log10(MUSIC_SLOT_VOLUME)
+    over = max(loudest_400ms(x) - (loudness(music) + slot),
+               loudest_400ms(x, False) - (10 * np.log10(np.mean(music ** 2)) + slot)) - EFFECT_OVER_MUSIC_DB
+    return x * db(-over) if over > 0 else x
+
+
 def fade_edges(x, fade_in=0.002, fade_out=0.01):
     x = x.copy()
     a, b = int(fade_in * SR), int(fade_out * SR)
@@ -401,7 +429,12 @@ def make_menu():
 
 
 def make_normal():
-    """Tense but quiet under the effects: D minor, 100 bpm, pulsing bass, a heartbeat, sparse plucks."""
+    """Tense but quiet under the effects: D minor, 100 bpm, pulsing bass, a heartbeat, sparse plucks.
+
+    The level music is the track heard most, often on laptop speakers that give
+    little below 300 Hz: the pads sit an octave up, the bass pulse is lighter and
+    brighter, and plucks and hats carry the pulse, so at least a quarter of the
+    energy lies above 300 Hz."""
     L = Loop(100, 16)
     prog = [  # (triad, bass root) per two bars
         ([50, 53, 57], 38),  # Dm
@@ -417,11 +450,11 @@ def make_normal():
         triad, root = prog[half]
         b0 = half * 8
         for i, m in enumerate(triad):
-            L.add("pad", pad(midi(m), L.samples(8.4), seed=half * 5 + i, bright=5, attack=1.2),
+            L.add("pad", pad(midi(m + 12), L.samples(8.4), seed=half * 5 + i, bright=7, attack=1.2),
                   b0, pan=-0.3 + 0.3 * i, gain=0.45)
         for e in range(16):  # eighth-note pulse, accent on the beat
             vel = 0.9 if e % 8 == 0 else (0.6 if e % 2 == 0 else 0.45)
-            L.add("bass", saw_bass(midi(root), L.samples(0.42), vel, k=6, decay=0.09), b0 + e * 0.5)
+            L.add("bass", saw_bass(midi(root), L.samples(0.42), vel, k=10, decay=0.09), b0 + e * 0.5)
         # sparse high motif: root, fifth, third with a semitone rub on the last bar of the pair
         top = triad[0] + 24
         motif = [(0, top), (0.75, top - 5), (1.5, triad[1] + 24), (4, top), (4.75, top - 5), (5.5, top + 1)]
@@ -441,9 +474,9 @@ def make_normal():
             L.add("hats", woodblock(1400, 0.3), b0 + 3.5, pan=-0.4)
     # echo of the plucks, a dotted eighth, wrapping around the loop
     L.buses["pluck"] = echo_circular(L.buses["pluck"], L.samples(0.75), 0.4, repeats=5)
-    levels = {"pad": (0.45, 1200, 0.5), "bass": (0.7, 700, 0.05), "pluck": (0.35, 4000, 0.5),
-            "drums": (0.7, 2500, 0.1), "hats": (0.18, None, 0.2)}
-    return finish_loop(L, levels, rt60=2.0, seed=22, master_lp=7000, lufs=MUSIC_LUFS - 1.0)
+    levels = {"pad": (0.32, 2500, 0.5), "bass": (0.55, 1600, 0.05), "pluck": (0.6, 5000, 0.5),
+            "drums": (0.6, 2500, 0.1), "hats": (0.3, None, 0.2)}
+    return finish_loop(L, levels, rt60=2.0, seed=22, master_lp=9000, lufs=MUSIC_LUFS - 1.0)
 
 
 def make_alarm():
@@ -617,18 +650,41 @@ def make_newgame():
 # ------------------------------------------------------------ voices
 
 def voice(text, voice_name, speed, pitch, shift_cents, drive, reverb, tmp):
-    """espeak-ng speaks, sox roughens it: lower pitch, some overdrive, a little room."""
+    """espeak-ng speaks, sox roughens it: lower pitch, some overdrive, a little room.
+
+    espeak stops a voiced sound dead on a glottal pulse, which ticks; the dry voice
+    is faded out over its last VOICE_FADE seconds before the room is added."""
     raw = os.path.join(tmp, "v.wav")
     subprocess.run(["espeak-ng", "-v", voice_name, "-s", str(speed), "-p", str(pitch), "-a", "160",
                     "-w", raw, text], check=True)
-    out = os.path.join(tmp, "v.f32")
-    chain = ["gain", "-10", "rate", "-v", str(SR), "pitch", str(shift_cents)]
-    chain += ["highpass", "90", "overdrive", str(drive), "20", "lowpass", "5500",
-              "silence", "1", "0.005", "0.5%", "reverse", "silence", "1", "0.005", "0.5%", "reverse",
-              "pad", "0", "0.25", "gain", "-8", "reverb", str(reverb), "50", "20"]
-    subprocess.run(["sox", "-D", raw, "-t", "f32", "-c", "1", out] + chain, check=True)
-    x = np.fromfile(out, dtype="<f4").astype(np.float64)
+    dry, wet = os.path.join(tmp, "dry.wav"), os.path.join(tmp, "v.f32")
+    subprocess.run(["sox", "-D", raw, "-b", "32", "-e", "floating-point", dry,
+                    "gain", "-10", "rate", "-v", str(SR), "pitch", str(shift_cents),
+                    "highpass", "90", "overdrive", str(drive), "20", "lowpass", "5500",
+                    "silence", "1", "0.005", "0.5%", "reverse", "silence", "1", "0.005", "0.5%", "reverse"],
+                   check=True)
+    x = read_wav_float(dry)
+    n = min(len(x), int(VOICE_FADE * SR))
+    fade = db(np.linspace(0.0, -30.0, n))   # an even fall in dB, then the last 5 ms to silence
+    fade[-int(0.005 * SR):] *= np.linspace(1.0, 0.0, int(0.005 * SR))
+    x[len(x) - n:] *= fade
+    write_wav_float(dry, x)
+    subprocess.run(["sox", "-D", dry, "-t", "f32", "-c", "1", wet,
+                    "pad", "0", "0.25", "gain", "-8", "reverb", str(reverb), "50", "20"], check=True)
+    x = np.fromfile(wet, dtype="<f4").astype(np.float64)
     return normalise_effect(fade_edges(x, 0.003, 0.08))
+
+
+def read_wav_float(path):
+    out = path + ".f32"
+    subprocess.run(["sox", "-D", path, "-t", "f32", "-c", "1", out], check=True)
+    return np.fromfile(out, dtype="<f4").astype(np.float64)
+
+
+def write_wav_float(path, x):
+    raw = path + ".f32"
+    x.astype("<f4").tofile(raw)
+    subprocess.run(["sox", "-D", "-t", "f32", "-r", str(SR), "-c", "1", raw, path], check=True)
 
 
 def make_voices(tmp):
@@ -653,20 +709,25 @@ def make_voices(tmp):
 def main():
     if not os.path.isdir("ArtAssets"):
         sys.exit("make_sounds: run from the repository root (no ArtAssets/ here)")
-    write_ogg("BGM/menu.ogg", make_menu())
+    menu = make_menu()
+    write_ogg("BGM/menu.ogg", menu)
     write_ogg("BGM/normal/normal_1.ogg", make_normal())
     write_ogg("BGM/detect/detected_bgm.ogg", make_alarm())
-    write_ogg("Hackable/MusicComedyThe CTE02_96.1.ogg", make_comedy())
-    write_ogg("Hackable/hackcomputer.ogg", make_hack())
-    write_ogg("Hackable/Menu_FailError03.ogg", make_switch())
-    write_ogg("Hackable/bush1.ogg", make_bush())
-    write_ogg("Menu/moving_between.ogg", make_tick())
-    write_ogg("Menu/accept.ogg", make_accept())
-    write_ogg("Menu/newgame.ogg", make_newgame())
-    write_ogg("Menu/cancel.ogg", make_cancel())
+    # Everything else plays over the music: no louder than EFFECT_OVER_MUSIC_DB above it.
+    effects = {
+        "Hackable/MusicComedyThe CTE02_96.1.ogg": make_comedy(),
+        "Hackable/hackcomputer.ogg": make_hack(),
+        "Hackable/Menu_FailError03.ogg": make_switch(),
+        "Hackable/bush1.ogg": make_bush(),
+        "Menu/moving_between.ogg": make_tick(),
+        "Menu/accept.ogg": make_accept(),
+        "Menu/newgame.ogg": make_newgame(),
+        "Menu/cancel.ogg": make_cancel(),
+    }
     with tempfile.TemporaryDirectory() as tmp:
-        for path, data in make_voices(tmp).items():
-            write_ogg(path, data)
+        effects.update(make_voices(tmp))
+    for path, data in effects.items():
+        write_ogg(path, cap_effect(data, menu))
 
 
 if __name__ == "__main__":

@@ -1,5 +1,7 @@
 #!/usr/bin/python3
-"""Measure the generated sound files: length, peak, RMS, loudness, loop seam.
+"""Measure the generated sound files: length, peak, RMS, loudness, loop seam; for
+everything played over the music, its loudest 400 ms against the menu music at the
+music slot's volume; for the level music, its share of energy above 300 Hz.
 
 Run from the repository root:  tools/sound/measure_sounds.py
 Decodes each OGG with sox. For the looping files it compares the jump from
@@ -15,7 +17,7 @@ import sys
 import numpy as np
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from make_sounds import SR, loudness, spectral_filter  # noqa: E402
+from make_sounds import MUSIC_SLOT_VOLUME, SR, loudest_400ms, loudness, spectral_filter  # noqa: E402
 
 # looping files and their tempo (a bar is four beats)
 LOOPS = {"BGM/menu.ogg": 90, "BGM/normal/normal_1.ogg": 100, "BGM/detect/detected_bgm.ogg": 150,
@@ -34,12 +36,21 @@ def dbfs(v):
 
 def main():
     bad = 0
+    menu = decode("ArtAssets/Music/BGM/menu.ogg")
+    music = loudness(menu) + 20 * np.log10(MUSIC_SLOT_VOLUME)
     for path in sorted(glob.glob("ArtAssets/Music/**/*.ogg", recursive=True)):
         x = decode(path)
         rel = os.path.relpath(path, "ArtAssets/Music")
         peak = np.max(np.abs(x))
         rms = np.sqrt(np.mean(x ** 2))
         line = "%-58s %6.2f s  peak %6.1f dBFS  rms %6.1f dBFS" % (rel, x.shape[1] / SR, dbfs(peak), dbfs(rms))
+        if not rel.startswith("BGM/"):
+            top = loudest_400ms(x)
+            line += "  loudest 400 ms %5.1f LUFS, %+4.1f dB over the menu music" % (top, top - music)
+        if rel == "BGM/normal/normal_1.ogg":
+            bins = np.abs(np.fft.rfft(x, axis=1)) ** 2
+            freqs = np.fft.rfftfreq(x.shape[1], 1.0 / SR)
+            line += "  %.0f%% of its energy above 300 Hz" % (100 * bins[:, freqs >= 300].sum() / bins.sum())
         if rel in LOOPS:
             # The seam is the start of a bar: it must look like every other bar start,
             # with no bigger sample jump and no burst of high-frequency energy (a click).
