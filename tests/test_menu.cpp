@@ -6,17 +6,16 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "EngineHarness.h"
 #include "GameStates.h"
 #include "Image.h"
 #include "KEGraphics.h"
-#include "KESystem.h"
 #include "Keys.h"
 #include "Menu.h"
 #include "MenuState.h"
+#include "ScriptedInput.h"
 #include "SoundFake.h"
 #include "SoundManager.h"
 #include "UiPixels.h"
@@ -25,7 +24,7 @@ namespace
 {
 const unsigned int STAND_IN_LEVEL = 40;   // an id the game never registers
 
-class MenuTest : public testing::Test
+class MenuTest : public testing::Test, protected ScriptedInput
 {
 protected:
 	void SetUp() override
@@ -36,12 +35,6 @@ protected:
 			(KEGameStateMgrAdd(STAND_IN_LEVEL, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), true);
 		manager.LoadSounds();
 		gSoundManager = &manager;
-		// The pointer of the X server lies inside the new window, and the pump reports it once:
-		// let that happen before the test places its own cursor.
-		KESysUpdate();
-		usleep(100000);
-		KESysUpdate();
-		HarnessSetCursor(0, 0);   // the top left corner: over no entry
 	}
 	void TearDown() override
 	{
@@ -55,18 +48,8 @@ protected:
 	{
 		gSplashDone = splashDone;
 		HarnessEnterState(STATE_MENU);
-		HarnessRunFrames(2);
+		Frames(2);
 	}
-	// Down for one frame, up for the next: the menu's update sees it pressed once.
-	void Tap(unsigned char key)
-	{
-		HarnessSetKey(key, true);
-		HarnessRunFrames(1);
-		HarnessSetKey(key, false);
-		HarnessRunFrames(1);
-	}
-	// The cursor over a world point (the menu keeps the camera at the origin).
-	void PointAt(float x, float y) { HarnessSetCursor((int)(400.0f + x), (int)(300.0f - y)); }
 	int  Plays(int id) { return fake.Plays(manager.sounds[id]); }
 	const char* LabelPicture() { return menuItems[MENU_ITEM_LEVEL_LABEL]->CurrentPicture()->fileName; }
 
@@ -97,7 +80,7 @@ TEST_F(MenuTest, MainEntriesWrapAroundAndTheSelectionStandsOut)
 	EXPECT_EQ(gMenu->selection, 0);
 	EXPECT_EQ(Plays(MENU_SOUND_MOVE), 2);
 
-	HarnessRunFrames(60);
+	Frames(60);
 	const float entryY[5] = {100.0f, 20.0f, -60.0f, -140.0f, -220.0f};
 	for (int i = 0; i < 5; ++i)
 	{
@@ -135,12 +118,12 @@ TEST_F(MenuTest, ClickedCreditsOpenWithASoundAndEscLeavesThemSilently)
 {
 	EnterMenu(true);
 	PointAt(0.0f, -140.0f);   // Credits
-	HarnessRunFrames(2);
+	Frames(2);
 	EXPECT_EQ(gMenu->selection, 3);   // resting on it selects it
 	Tap(KEY_MOUSE_LEFT);
 	EXPECT_EQ(gMenu->page, MENU_PAGE_CREDITS);
 	EXPECT_EQ(Plays(MENU_SOUND_ACCEPT), 1);
-	HarnessRunFrames(1);
+	Frames(1);
 	EXPECT_FLOAT_EQ(menuItems[MENU_ITEM_CREDITS_PAGE]->position.x, 0.0f);
 	EXPECT_GT(gMenuTitle->position.x, 500.0f);   // the title gives way to the page
 	EXPECT_GT(menuItems[MENU_ITEM_CREDITS]->position.x, 500.0f);
@@ -172,15 +155,15 @@ TEST_F(MenuTest, LevelSelectStepsByKeysAndArrowsAndStartsTheChosenLevel)
 	EXPECT_STREQ(LabelPicture(), "ArtAssets/level3.png");
 
 	PointAt(-100.0f, -150.0f);   // the down arrow: a click steps on and wraps
-	HarnessRunFrames(1);
+	Frames(1);
 	Tap(KEY_MOUSE_LEFT);
 	EXPECT_EQ(gMenu->levelSelection, 0);
 	PointAt(-100.0f, -90.0f);    // the up arrow
-	HarnessRunFrames(1);
+	Frames(1);
 	Tap(KEY_MOUSE_LEFT);
 	EXPECT_EQ(gMenu->levelSelection, 7);
 	PointAt(300.0f, 250.0f);     // nowhere: only the click sound
-	HarnessRunFrames(1);
+	Frames(1);
 	int moves = Plays(MENU_SOUND_MOVE);
 	Tap(KEY_MOUSE_LEFT);
 	EXPECT_EQ(gMenu->levelSelection, 7);
@@ -197,35 +180,35 @@ TEST_F(MenuTest, ArrowsGlowForASecondAfterTheirKey)
 	EnterMenu(true);
 	Tap(KEY_S);
 	Tap(KEY_ENTER);
-	HarnessRunFrames(180);   // the glow of arriving has passed
+	Frames(180);   // the glow of arriving has passed
 	Menu_box* up = menuItems[MENU_ITEM_UP_ARROW];
 	Menu_box* down = menuItems[MENU_ITEM_DOWN_ARROW];
 	EXPECT_LT(up->tint[0], 0.31f);
 	EXPECT_FLOAT_EQ(up->rotation, 3.1415925f);   // the same picture, turned to point up
 	Tap(KEY_W);
-	HarnessRunFrames(40);
+	Frames(40);
 	EXPECT_GT(up->tint[0], 0.9f);
 	EXPECT_LT(down->tint[0], 0.31f);
-	HarnessRunFrames(120);
+	Frames(120);
 	EXPECT_LT(up->tint[0], 0.31f);
 }
 
 TEST_F(MenuTest, SplashCannotBeSkippedForTwoSecondsAndPlaysOncePerRun)
 {
 	EnterMenu(false);
-	HarnessRunFrames(400);   // untouched, it ends by itself after about four and a half seconds
+	Frames(400);   // untouched, it ends by itself after about four and a half seconds
 	EXPECT_TRUE(gSplashDone);
 	EXPECT_GT(gMenu->position.y, 0.0f);   // the arrow stands at New game
 	HarnessLeaveState();
 
 	EnterMenu(false);
-	HarnessRunFrames(28);
+	Frames(28);
 	EXPECT_TRUE(gMenu->splashRunning);
 	EXPECT_FLOAT_EQ(gMenu->logos[1]->tint[3], 1.0f);
 	EXPECT_FLOAT_EQ(menuItems[MENU_ITEM_NEW_GAME]->size.x, 0.0f);   // nothing laid out yet
 	Tap(KEY_ENTER);   // in the first two seconds: ignored
 	EXPECT_TRUE(gMenu->splashRunning);
-	HarnessRunFrames(100);
+	Frames(100);
 	EXPECT_TRUE(gMenu->splashRunning);
 	Tap(KEY_SPACE);   // later: ends it at once
 	EXPECT_FALSE(gMenu->splashRunning);
@@ -239,11 +222,11 @@ TEST_F(MenuTest, SplashCannotBeSkippedForTwoSecondsAndPlaysOncePerRun)
 	gKEGameStateNext = STAND_IN_LEVEL;
 	HarnessLeaveState();
 	HarnessEnterState(STAND_IN_LEVEL);
-	HarnessRunFrames(3);
+	Frames(3);
 	gKEGameStateNext = STATE_MENU;
 	HarnessLeaveState();
 	HarnessEnterState(STATE_MENU);
-	HarnessRunFrames(1);
+	Frames(1);
 	EXPECT_FLOAT_EQ(menuItems[MENU_ITEM_NEW_GAME]->size.y, 125.0f);
 	for (const Menu_box* logo : gMenu->logos)
 		EXPECT_FLOAT_EQ(logo->tint[3], 0.0f);
@@ -297,22 +280,22 @@ TEST_F(MenuTest, InstructionsAnimationShowsEachPictureForThirtyFrames)
 TEST_F(MenuTest, PicturesOfEveryPage)
 {
 	EnterMenu(false);
-	HarnessRunFrames(58);
+	Frames(58);
 	SaveScreen("menu_splash_1.png");
-	HarnessRunFrames(130);
+	Frames(130);
 	SaveScreen("menu_splash_2.png");
-	HarnessRunFrames(200);
+	Frames(200);
 	ASSERT_TRUE(gSplashDone);
 
 	PointAt(0.0f, 20.0f);   // resting on Level select
-	HarnessRunFrames(90);
+	Frames(90);
 	SaveScreen("menu_main.png");
 	Tap(KEY_MOUSE_LEFT);
 	ASSERT_EQ(gMenu->page, MENU_PAGE_LEVELS);
 	PointAt(-400.0f, 300.0f);
 	Tap(KEY_S);
 	Tap(KEY_S);
-	HarnessRunFrames(20);
+	Frames(20);
 	SaveScreen("menu_levels.png");
 	Tap(KEY_ESCAPE);
 
@@ -321,7 +304,7 @@ TEST_F(MenuTest, PicturesOfEveryPage)
 	Tap(KEY_ENTER);
 	ASSERT_EQ(gMenu->page, MENU_PAGE_INSTRUCTIONS);
 	PointAt(250.0f, -150.0f);   // over ESC
-	HarnessRunFrames(45);
+	Frames(45);
 	SaveScreen("menu_instructions.png");
 	Tap(KEY_MOUSE_LEFT);
 	EXPECT_EQ(gMenu->page, MENU_PAGE_MAIN);
@@ -330,7 +313,7 @@ TEST_F(MenuTest, PicturesOfEveryPage)
 	Tap(KEY_S);
 	Tap(KEY_ENTER);
 	ASSERT_EQ(gMenu->page, MENU_PAGE_CREDITS);
-	HarnessRunFrames(60);
+	Frames(60);
 	SaveScreen("menu_credits.png");
 	// Faded in, the credits picture covers the whole window; only "ESC" lies over it.
 	PlatformImage page;
@@ -351,9 +334,9 @@ TEST_F(MenuTest, F11SwitchesFullScreenBothWays)
 	EnterMenu(true);
 	ASSERT_FALSE(gFullscreen);
 	Tap(KEY_F11);
-	HarnessRunFrames(1);   // the release is seen a frame later
+	Frames(1);   // the release is seen a frame later
 	EXPECT_TRUE(gFullscreen);
 	Tap(KEY_F11);
-	HarnessRunFrames(1);
+	Frames(1);
 	EXPECT_FALSE(gFullscreen);
 }

@@ -5,16 +5,15 @@
 
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 #include "EngineHarness.h"
 #include "GameLoop.h"
 #include "GameStates.h"
 #include "KEGraphics.h"
-#include "KESystem.h"
 #include "Keys.h"
 #include "Menu.h"
 #include "Pause.h"
+#include "ScriptedInput.h"
 #include "SoundFake.h"
 #include "SoundManager.h"
 #include "UiPixels.h"
@@ -53,7 +52,7 @@ void StandInUnload()
 	sScene = nullptr;
 }
 
-class PauseTest : public testing::Test
+class PauseTest : public testing::Test, protected ScriptedInput
 {
 protected:
 	void SetUp() override
@@ -68,14 +67,8 @@ protected:
 		manager.LoadSounds();
 		gSoundManager = &manager;
 		gPaused = gMuted = false;
-		// The pointer of the X server lies inside the new window, and the pump reports it once:
-		// let that happen before the test places its own cursor.
-		KESysUpdate();
-		usleep(100000);
-		KESysUpdate();
-		HarnessSetCursor(0, 0);
 		HarnessEnterState(STAND_IN_LEVEL);
-		HarnessRunFrames(3);
+		Frames(3);
 	}
 	void TearDown() override
 	{
@@ -87,26 +80,18 @@ protected:
 		sCamera = {0.0f, 0.0f};
 	}
 
-	// Down for one frame, up for the next: the pause menu sees it pressed in the first.
-	void Tap(unsigned char key)
-	{
-		HarnessSetKey(key, true);
-		HarnessRunFrames(1);
-		HarnessSetKey(key, false);
-		HarnessRunFrames(1);
-	}
 	// Esc in the level; the loop pauses on its release, then the entries rise into place.
 	void OpenPause()
 	{
 		Tap(KEY_ESCAPE);
-		HarnessRunFrames(1);
+		Frames(1);
 		ASSERT_TRUE(gPaused);
 		RunUntil([&] { return pause->introDone; });
 	}
 	// Frames until done() holds; the count, or -1 when it never did within 300.
 	template <typename Done> int RunUntil(Done done)
 	{
-		for (int frames = 0; frames <= 300; ++frames, HarnessRunFrames(1))
+		for (int frames = 0; frames <= 300; ++frames, Frames(1))
 			if (done())
 				return frames;
 		return -1;
@@ -119,8 +104,6 @@ protected:
 		Tap(KEY_ENTER);
 		ASSERT_GE(RunUntil([&] { return pause->page == page && !pause->busy; }), 0);
 	}
-	// The cursor over a point relative to the camera.
-	void PointAt(float x, float y) { HarnessSetCursor((int)(400.0f + x), (int)(300.0f - y)); }
 	int  Plays(int id) { return fake.Plays(manager.sounds[id]); }
 	void SaveScreen(const char* name)
 	{
@@ -145,9 +128,9 @@ protected:
 TEST_F(PauseTest, EscPausesTheLevelAndEscOnTheMainPageResumesIt)
 {
 	sCamera = {300.0f, 1000.0f};   // the menu is laid out around the level's camera
-	HarnessRunFrames(1);
+	Frames(1);
 	Tap(KEY_ESCAPE);
-	HarnessRunFrames(1);
+	Frames(1);
 	ASSERT_TRUE(gPaused);
 	sUpdates = sDraws = 0;
 	int opening = RunUntil([&] { return pause->introDone; });
@@ -169,7 +152,7 @@ TEST_F(PauseTest, EscPausesTheLevelAndEscOnTheMainPageResumesIt)
 	int closing = RunUntil([&] { return !gPaused; });
 	EXPECT_TRUE(closing > 55 && closing < 70) << closing;   // the slide ends at world height -500
 	sUpdates = 0;
-	HarnessRunFrames(5);
+	Frames(5);
 	EXPECT_EQ(sUpdates, 5);
 	EXPECT_FALSE(gPaused);
 
@@ -189,18 +172,18 @@ TEST_F(PauseTest, MuteMusicTogglesTheSwitchAndStaysOnTheOptionPage)
 	EXPECT_FLOAT_EQ(Entry(0)->tint[3], 0.0f);
 	Tap(KEY_ENTER);
 	EXPECT_TRUE(gMuted);
-	HarnessRunFrames(10);
+	Frames(10);
 	EXPECT_EQ(pause->page, PAUSE_PAGE_OPTION);
 	SaveScreen("pause_option.png");
 	PointAt(-200.0f, 150.0f);   // a click on MUTE MUSIC
-	HarnessRunFrames(1);
+	Frames(1);
 	Tap(KEY_MOUSE_LEFT);
 	EXPECT_FALSE(gMuted);
 	PointAt(-400.0f, 300.0f);
 
 	int cancels = Plays(MENU_SOUND_CANCEL);
 	Tap(KEY_ESCAPE);   // only the cancel sound
-	HarnessRunFrames(10);
+	Frames(10);
 	EXPECT_EQ(Plays(MENU_SOUND_CANCEL), cancels + 1);
 	EXPECT_EQ(pause->page, PAUSE_PAGE_OPTION);
 	EXPECT_TRUE(gPaused);
@@ -227,12 +210,12 @@ TEST_F(PauseTest, EscOnTheConfirmationReturnsAndYesGoesToTheMainMenu)
 
 	Tap(KEY_ENTER);   // QUIT is still selected
 	ASSERT_GE(RunUntil([&] { return pause->page == PAUSE_PAGE_CONFIRM && !pause->busy; }), 0);
-	HarnessRunFrames(30);
+	Frames(30);
 	SaveScreen("pause_confirm.png");
 	PointAt(-50.0f, 0.0f);   // a click on YES
-	HarnessRunFrames(1);
+	Frames(1);
 	Tap(KEY_MOUSE_LEFT);
-	HarnessRunFrames(300);   // stops at the frame that asks for another state
+	Frames(300);   // stops at the frame that asks for another state
 	EXPECT_EQ(gKEGameStateNext, (unsigned int)STATE_MENU);
 	EXPECT_FALSE(gPaused);
 	EXPECT_EQ(pause->page, PAUSE_PAGE_MAIN);
@@ -244,27 +227,27 @@ TEST_F(PauseTest, HowToPlayPicturesSlideWithEasingAndNextWrapsAround)
 	OpenPage(1, PAUSE_PAGE_HOW_TO_PLAY);
 	Menu_box* first = pause->panel[PANEL_HOW_TO_PLAY];
 	float before = first->position.x;
-	HarnessRunFrames(1);   // twice the remaining distance per second
+	Frames(1);   // twice the remaining distance per second
 	EXPECT_NEAR(first->position.x, before * (1.0f - 2.0f / 60.0f), 0.01f);
-	HarnessRunFrames(180);
+	Frames(180);
 	EXPECT_NEAR(first->position.x, 0.0f, 5.0f);
 	SaveScreen("pause_how_to_play.png");
 
 	PointAt(-260.0f, -230.0f);   // NEXT
-	HarnessRunFrames(1);
+	Frames(1);
 	for (int click = 1; click <= 3; ++click)
 	{
 		Tap(KEY_MOUSE_LEFT);
 		EXPECT_EQ(pause->howToPage, click % 3);
 	}
-	HarnessRunFrames(240);
+	Frames(240);
 	EXPECT_NEAR(first->position.x, 0.0f, 5.0f);   // back to the first picture
 	EXPECT_GT(pause->panel[PANEL_HOW_TO_PLAY + 1]->position.x, 600.0f);
 	EXPECT_GT(pause->panel[PANEL_HOW_TO_PLAY + 2]->position.x, 600.0f);
 
 	// Esc goes back to the main page and leaves the menu open.
 	Tap(KEY_ESCAPE);
-	HarnessRunFrames(30);
+	Frames(30);
 	EXPECT_EQ(pause->page, PAUSE_PAGE_MAIN);
 	EXPECT_TRUE(gPaused);
 	EXPECT_FLOAT_EQ(first->position.x, 700.0f);
@@ -272,7 +255,7 @@ TEST_F(PauseTest, HowToPlayPicturesSlideWithEasingAndNextWrapsAround)
 	// A click on ESC does the same, with the accept sound.
 	OpenPage(1, PAUSE_PAGE_HOW_TO_PLAY);
 	PointAt(200.0f, -230.0f);
-	HarnessRunFrames(1);
+	Frames(1);
 	int accepts = Plays(MENU_SOUND_ACCEPT);
 	Tap(KEY_MOUSE_LEFT);
 	EXPECT_EQ(Plays(MENU_SOUND_ACCEPT), accepts + 1);
