@@ -7,7 +7,7 @@ set(fuzzer ${WORK_DIR}/fuzz_binary_map)
 execute_process(
   COMMAND ${CLANGXX} -std=c++17 -g -O1 -Wall -Wextra
           -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
-          -I${SOURCE_DIR}/Source
+          -I${SOURCE_DIR}/Source -I${SOURCE_DIR}/src
           ${SOURCE_DIR}/tests/fuzz/fuzz_binary_map.cpp ${SOURCE_DIR}/Source/BinaryMap.cpp
           -o ${fuzzer}
   RESULT_VARIABLE built)
