@@ -38,9 +38,12 @@ protected:
 	}
 	void TearDown() override
 	{
-		if (gKEGameStateCurr == gKEGameStateNext)
-			gKEGameStateNext = STAND_IN_LEVEL;
-		HarnessLeaveState();
+		if (gKEGameStateCurr == STATE_MENU)   // still running: leave it
+		{
+			if (gKEGameStateNext == gKEGameStateCurr)
+				gKEGameStateNext = STAND_IN_LEVEL;
+			HarnessLeaveState();
+		}
 		gSoundManager = nullptr;
 	}
 
@@ -173,6 +176,9 @@ TEST_F(MenuTest, LevelSelectStepsByKeysAndArrowsAndStartsTheChosenLevel)
 	Tap(KEY_ENTER);
 	EXPECT_EQ(gKEGameStateNext, (unsigned int)STATE_TARN_LEVEL2);
 	EXPECT_EQ(Plays(MENU_SOUND_ACCEPT), 2);   // the page, then the level
+	HarnessLeaveState();                      // the level music takes over
+	ASSERT_NE(fake.At(manager.music.channel), nullptr);
+	EXPECT_EQ(fake.At(manager.music.channel)->sound, manager.sounds[3]);
 }
 
 TEST_F(MenuTest, ArrowsGlowForASecondAfterTheirKey)

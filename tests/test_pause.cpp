@@ -72,9 +72,12 @@ protected:
 	}
 	void TearDown() override
 	{
-		if (gKEGameStateCurr == gKEGameStateNext)
-			gKEGameStateNext = STAND_IN_LEVEL;
-		HarnessLeaveState();
+		if (gKEGameStateCurr == STAND_IN_LEVEL)   // still running: leave it
+		{
+			if (gKEGameStateNext == gKEGameStateCurr)
+				gKEGameStateNext = STAND_IN_LEVEL;
+			HarnessLeaveState();
+		}
 		gSoundManager = realManager;
 		gPaused = false;
 		sCamera = {0.0f, 0.0f};
@@ -219,6 +222,9 @@ TEST_F(PauseTest, EscOnTheConfirmationReturnsAndYesGoesToTheMainMenu)
 	EXPECT_EQ(gKEGameStateNext, (unsigned int)STATE_MENU);
 	EXPECT_FALSE(gPaused);
 	EXPECT_EQ(pause->page, PAUSE_PAGE_MAIN);
+	HarnessLeaveState();   // the menu music takes over
+	ASSERT_NE(fake.At(manager.music.channel), nullptr);
+	EXPECT_EQ(fake.At(manager.music.channel)->sound, manager.sounds[0]);
 }
 
 TEST_F(PauseTest, HowToPlayPicturesSlideWithEasingAndNextWrapsAround)
