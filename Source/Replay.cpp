@@ -7,8 +7,9 @@
 //                                keys: W A S D E P Up Down Left Right Space Esc Enter
 //                                Backspace F11 PageUp PageDown MouseLeft MouseRight
 //   check <what> <value>         after the frames above: state, lives, hacked (servers),
-//                                left-lives (lives when the last level ended), at-spawn and
-//                                guards-home (1 when true)
+//                                left-lives (lives when the last level ended), at-spawn (the
+//                                player on its start) and guards-home (each guard in its
+//                                home cell), 1 when true
 #include "Replay.h"
 
 #include <algorithm>
@@ -186,10 +187,10 @@ struct Run
 			return player->serversHacked;
 		if (what == "at-spawn")
 			return player->position.x == player->spawnPosition.x && player->position.y == player->spawnPosition.y;
-		int home = 1;   // guards-home
+		int home = 1;   // guards-home: every guard stands in its home cell
 		for (BasicGuard* guard : level->guards)
-			home &= std::fabs(guard->position.x - (guard->homeCell.x + 0.5f) * level->cellSize) < 1.0f &&
-			        std::fabs(guard->position.y - (guard->homeCell.y + 0.5f) * level->cellSize) < 1.0f;
+			home &= (int)(guard->position.x / level->cellSize) == (int)guard->homeCell.x &&
+			        (int)(guard->position.y / level->cellSize) == (int)guard->homeCell.y;
 		return home;
 	}
 
