@@ -1,0 +1,233 @@
+// The level and tutorial states, the win and lose screens, played through the real main
+// loop on the virtual clock.
+#include <gtest/gtest.h>
+#include <cstdio>
+#include <string>
+#include "BinaryMap.h"
+#include "EngineHarness.h"
+#include "GameLoop.h"
+#include "GameStates.h"
+#include "Guard.h"
+#include "HUD.h"
+#include "KEGameStateMgr.h"
+#include "KESystem.h"
+#include "Keys.h"
+#include "LevelState.h"
+#include "Light.h"
+#include "Player.h"
+#include "Radio.h"
+#include "Server.h"
+#include "UiPixels.h"
+#include "Window.h"
+
+namespace
+{
+struct LevelTest : ::testing::Test
+{
+	void SetUp() override
+	{
+		ASSERT_TRUE(HarnessStartEngine());
+		static bool started = false;
+		if (!started)
+			GameStartUp(), started = true;
+		gPaused = false;
+		PlatformInputClearKeys();
+	}
+	void TearDown() override
+	{
+		PlatformInputClearKeys();
+		if (gKEGameStateCurr == gKEGameStateNext)
+			gKEGameStateNext = STATE_MENU;
+		HarnessLeaveState();
+	}
+	LevelModule& Enter(unsigned int id)
+	{
+		HarnessEnterState(id);
+		return *GetLevelModule(id);
+	}
+	// Puts the player on the guard's box for the next update.
+	void Touch(LevelModule& level, BasicGuard* guard)
+	{
+		level.player->position = guard->position;
+		level.player->boundingBox = guard->boundingBox;
+	}
+};
+
+// Draws the current state once more and saves what it drew.
+void SaveFrame(const std::string& name)
+{
+	KESysFrameStart();
+	KEGameStateDraw();
+	EXPECT_TRUE(UiSaveBackBuffer(UiOutputPath(name)));
+}
+}
+
+TEST_F(LevelTest, ACatchAfterTheGraceCostsOneLifeAndTheCurtainResetsTheLevel)
+{
+	LevelModule& level = Enter(STATE_LIGHT_TUTORIAL);   // two guards, a radio and a lamp
+	Player* player = level.player;
+	BasicGuard* a = level.guards[0];
+	BasicGuard* b = level.guards[1];
+	const KEVec2 spawn = player->spawnPosition;
+	HarnessRunFrames(1);
+	// Inside the first two seconds a touch does nothing; a hidden player is never caught.
+	Touch(level, a);
+	HarnessRunFrames(1);
+	EXPECT_EQ(player->lives, 3);
+	player->position = spawn;
+	HarnessRunFrames(120);
+	player->hidden = true;
+	Touch(level, a);
+	HarnessRunFrames(1);
+	EXPECT_EQ(player->lives, 3);
+	player->hidden = false;
+	// Both guards on the player in one frame: one life.
+	level.radios[0]->hacked = level.radios[0]->switchedOn = true;
+	level.lights[0]->hacked = true;
+	level.lights[0]->switchedOn = false;
+	level.servers[0]->hacked = true;
+	b->position = a->position;
+	b->boundingBox = a->boundingBox;
+	Touch(level, a);
+	HarnessRunFrames(1);
+	EXPECT_EQ(player->lives, 2);
+	EXPECT_TRUE(player->caught);
+	EXPECT_TRUE(gLevelTransitions[STATE_LIGHT_TUTORIAL - 1].covered == false);
+	// The reset waits for the covered screen: radios off and unhacked, lamps lit and
+	// unhacked, guards home and patrolling, the player on its start; servers stay.
+	int frames = 0;
+	while (!gLevelTransitions[STATE_LIGHT_TUTORIAL - 1].covered && frames < 200)
+		frames += HarnessRunFrames(1);
+	EXPECT_GT(frames, 30);
+	EXPECT_FALSE(level.radios[0]->hacked || level.radios[0]->switchedOn);
+	EXPECT_TRUE(level.lights[0]->switchedOn && !level.lights[0]->hacked);
+	EXPECT_TRUE(level.servers[0]->hacked);
+	EXPECT_EQ(player->position.x, spawn.x);
+	EXPECT_EQ(player->position.y, spawn.y);
+	for (BasicGuard* guard : level.guards)
+	{
+		EXPECT_EQ((int)(guard->position.x / 40.0f), (int)guard->homeCell.x);
+		EXPECT_EQ((int)(guard->position.y / 40.0f), (int)guard->homeCell.y);
+		EXPECT_NE(guard->state, GUARD_PURSUE);
+	}
+	// Frozen until the curtain has gone up again.
+	HarnessSetKey(KEY_D, true);
+	HarnessRunFrames(20);
+	EXPECT_EQ(player->position.x, spawn.x);
+	while (player->caught && frames < 600)
+		frames += HarnessRunFrames(1);
+	HarnessRunFrames(3);
+	EXPECT_GT(player->position.x, spawn.x);
+	EXPECT_EQ(player->lives, 2);
+}
+
+TEST_F(LevelTest, TheHudCountsEveryServerCellAndExtraCellsAreLeftEmpty)
+{
+	LevelModule& level = Enter(STATE_SERVER_TUTORIAL);   // one server, one guard
+	EXPECT_EQ(level.player->hud->serverTotal, 1);
+	// Placed again on a map with three server cells and three guard cells.
+	const std::string path = UiOutputPath("level_extra_cells.txt");
+	FILE* file = std::fopen(path.c_str(), "w");
+	std::fputs("w 5\nh 3\nt 40\n7 3 0 0 7\n0 2 3 0 0\n7 0 0 3 0\n", file);
+	std::fclose(file);
+	ASSERT_EQ(LoadBinaryMap(path.c_str()), 1);
+	level.player->hud->serverTotal = 0;
+	KEGameStateInit();
+	EXPECT_EQ(level.player->hud->serverTotal, 3);
+	// The one guard takes the first guard cell in scan order (column 1, row 0).
+	EXPECT_EQ(level.guards[0]->homeCell.x, 1.0f);
+	EXPECT_EQ(level.guards[0]->homeCell.y, 0.0f);
+	EXPECT_EQ(level.servers[0]->position.x, MapCellCentre(0));
+	EXPECT_EQ(level.servers[0]->position.y, MapCellCentre(0));
+	HarnessRunFrames(5);
+	level.player->hud->Update();
+	EXPECT_EQ(level.player->hud->serversDigit->imageIndex, 2);   // "3" still to hack
+}
+
+TEST_F(LevelTest, LosingTheLastLifeWinsOverAWinInTheSameFrame)
+{
+	LevelModule& level = Enter(STATE_SERVER_TUTORIAL);
+	HarnessRunFrames(130);
+	level.player->lives = 1;
+	level.player->serversHacked = 1;   // the goal: the win curtain starts this frame too
+	Touch(level, level.guards[0]);
+	int frames = HarnessRunFrames(400);
+	EXPECT_LT(frames, 400);
+	EXPECT_EQ(gKEGameStateNext, (unsigned int)STATE_LOSE);
+	EXPECT_EQ(level.player->lives, 3);
+}
+
+TEST_F(LevelTest, PLeavesForTheMenuAndTheGoalForTheWinScreen)
+{
+	Enter(STATE_LEVEL1);
+	HarnessRunFrames(2);
+	HarnessSetKey(KEY_P, true);
+	EXPECT_EQ(HarnessRunFrames(3), 2);   // seen by the update after the press
+	EXPECT_EQ(gKEGameStateNext, (unsigned int)STATE_MENU);
+	HarnessLeaveState();
+	PlatformInputClearKeys();
+	LevelModule& level = Enter(STATE_LEVEL1);
+	level.player->serversHacked = 3;
+	const int frames = HarnessRunFrames(200);
+	EXPECT_GE(frames, 79);   // the curtain covers the view first
+	EXPECT_EQ(gKEGameStateNext, (unsigned int)STATE_WIN);
+}
+
+TEST_F(LevelTest, EndScreensWaitForBackspaceAndIgnoreEsc)
+{
+	for (unsigned int id : {STATE_WIN, STATE_LOSE})
+	{
+		HarnessEnterState(id);
+		HarnessSetKey(KEY_ESCAPE, true);
+		HarnessRunFrames(2);
+		HarnessSetKey(KEY_ESCAPE, false);
+		EXPECT_EQ(HarnessRunFrames(30), 30);
+		EXPECT_FALSE(gPaused);
+		SaveFrame(id == STATE_WIN ? "end_win.png" : "end_lose.png");
+		KESysFrameEnd();
+		HarnessLeaveState();
+		// Backspace held already when the screen starts: it leaves on its first update
+		// (the keys are cleared on entry, so the first frame samples it).
+		HarnessSetKey(KEY_BACKSPACE, true);
+		HarnessEnterState(id);
+		EXPECT_EQ(HarnessRunFrames(5), 2);
+		EXPECT_EQ(gKEGameStateNext, (unsigned int)STATE_MENU);
+		HarnessLeaveState();
+		PlatformInputClearKeys();
+	}
+	EXPECT_STREQ(PlatformWindowGetTitle(), "Win!");   // and it stays
+	gKEGameStateCurr = gKEGameStateNext = STATE_MENU;
+	GameBeginState();
+}
+
+// The first frame of every level and tutorial, saved as level_<id>.png beside the test.
+TEST_F(LevelTest, FirstFramePictures)
+{
+	for (unsigned int id = 1; id <= 8; ++id)
+	{
+		LevelModule& level = Enter(id);
+		HarnessRunFrames(1);
+		SaveFrame("level_" + std::to_string(id) + ".png");
+		// The HUD bar across the top, the map under it (no missing-picture checker), the
+		// player drawn where it stands.
+		int dark = 0, magenta = 0;
+		for (UiColor c : UiReadRegion(0, 0, 800, 60))
+			dark += c.r + c.g + c.b < 30;
+		for (UiColor c : UiReadRegion(0, 60, 800, 540))
+			magenta += UiNear(c, {255, 0, 255}, 30);
+		EXPECT_LT(dark, 800 * 60 / 2) << id;
+		EXPECT_EQ(magenta, 0) << id;
+		float cx = 0, cy = 0;
+		KEGfxGetCamPosition(&cx, &cy);
+		const int px = (int)(level.player->position.x - cx + 400), py = (int)(300 - (level.player->position.y - cy));
+		int ink = 0;
+		for (UiColor c : UiReadRegion(px - 15, py - 15, 30, 30))
+			ink += c.b > 150 && c.b > c.r + 40;   // the hacker's cyan
+		EXPECT_GT(ink, 20) << id;
+		KESysFrameEnd();
+		gKEGameStateNext = STATE_MENU;
+		HarnessLeaveState();
+	}
+	gKEGameStateCurr = gKEGameStateNext = STATE_MENU;
+	GameBeginState();
+}
