@@ -1,5 +1,9 @@
 #include "GameObject.h"
 
+#include "KEInput.h"
+#include "KESystem.h"
+#include "Keys.h"
+
 float         gDeltaTime = 0.0f;
 bool          gPaused = false;
 bool          gMuted = false;
@@ -44,4 +48,12 @@ void BuildTransform(KEMtx33* result, const KEVec2& position, float angle, float 
 	KEMtx33Trans(&trans, position.x, position.y);
 	KEMtx33Concat(&rotScale, &rot, &scale);
 	KEMtx33Concat(result, &trans, &rotScale);
+}
+
+void ToggleFullScreenOnF11()
+{
+	if (!KEInputCheckReleased(KEY_F11))
+		return;
+	gFullscreen = !gFullscreen;
+	KEToogleFullScreen(gFullscreen);
 }

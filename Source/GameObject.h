@@ -62,6 +62,9 @@ void BuildTransform(KEMtx33* result, const KEVec2& position, float angle, float 
 // An object that cannot be made (a failed mesh) reports through the engine's
 // KEAssertReport (KESystem.h) and ends the process.
 
+// F11 released this frame flips gFullscreen and the window with it (levels and menus).
+void ToggleFullScreenOnF11();
+
 extern float         gDeltaTime;
 extern bool          gPaused;
 extern bool          gMuted;

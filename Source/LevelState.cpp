@@ -209,11 +209,7 @@ void Update(unsigned int id)
 	Player* player = level.player;
 
 	level.levelTimer += KEFrameRateControllerGetFrameTime();
-	if (KEInputCheckReleased(KEY_F11))
-	{
-		gFullscreen = !gFullscreen;
-		KEToogleFullScreen(gFullscreen);
-	}
+	ToggleFullScreenOnF11();
 	if (player->serversHacked >= level.setup->serverGoal && level.winStarted == 0)
 	{
 		curtain.Init();

@@ -122,14 +122,6 @@ void SetPicture(KEGfxTexture*& slot, const char* path)
 	slot = KEGfxTextureLoad(path);
 }
 
-void ToggleFullScreenOnF11()
-{
-	if (!KEInputCheckReleased(KEY_F11))
-		return;
-	gFullscreen = !gFullscreen;
-	KEToogleFullScreen(gFullscreen);
-}
-
 Menu::Menu()
 	: cursorHeight(100.0f), command(COMMAND_NONE), page(MENU_PAGE_MAIN), levelSelection(0), levelCount(0),
 	  selection(0), splashRunning(true), splashTimer1(2.0f), splashTimer2(2.0f), mainTargets{6, 10, 10, 13, 12},

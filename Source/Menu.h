@@ -87,4 +87,3 @@ void AddAlpha(Menu_box* box, float amount);  // kept within 0 to 1
 bool FadeAll(Menu_box* const* boxes, int count, float amount);
 void SetPicture(KEGfxTexture*& slot, const char* path);   // replaces what the slot holds
 void UnloadAndDelete(std::vector<Menu_box*>& boxes);      // and empties the list
-void ToggleFullScreenOnF11();
