@@ -4,7 +4,11 @@
 
 #include <AL/al.h>
 #include <AL/alc.h>
+#include <fcntl.h>
+#include <unistd.h>
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -53,6 +57,43 @@ bool DecodeOgg(const char* path, std::vector<char>* pcm, int* channels, long* ra
 	return ok && !pcm->empty();
 }
 
+// Looking for an output device, the drivers under OpenAL print pages of their own errors
+// when there is none ("ALSA lib ... cannot find card", "AL lib: (EE) ..."): the game says
+// it in one line instead, so standard error goes nowhere while the device is opened. A
+// real device opens the same either way. ALSOFT_LOGLEVEL set means someone wants the log.
+class QuietStderr
+{
+public:
+	QuietStderr()
+	{
+		if (std::getenv("ALSOFT_LOGLEVEL"))
+			return;
+		std::fflush(stderr);
+		int nowhere = open("/dev/null", O_WRONLY | O_CLOEXEC);
+		saved = nowhere < 0 ? -1 : fcntl(2, F_DUPFD_CLOEXEC, 3);
+		if (saved >= 0 && dup2(nowhere, 2) < 0)
+		{
+			close(saved);
+			saved = -1;
+		}
+		if (nowhere >= 0)
+			close(nowhere);
+	}
+	~QuietStderr()
+	{
+		if (saved < 0)
+			return;
+		std::fflush(stderr);
+		dup2(saved, 2);
+		close(saved);
+	}
+	QuietStderr(const QuietStderr&) = delete;
+	QuietStderr& operator=(const QuietStderr&) = delete;
+
+private:
+	int saved = -1;
+};
+
 class OpenALAudio : public AudioSystem
 {
 public:
@@ -60,6 +101,7 @@ public:
 
 	int GetNumDrivers() override
 	{
+		QuietStderr quiet;
 		if (!device)
 			device = alcOpenDevice(nullptr);
 		if (!device)
@@ -77,7 +119,10 @@ public:
 		if (context)
 			return true;
 		if (!device)
+		{
+			QuietStderr quiet;
 			device = alcOpenDevice(nullptr);
+		}
 		if (!device)
 			return false;
 		context = alcCreateContext(device, nullptr);
