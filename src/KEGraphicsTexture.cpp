@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
+#include <string>
 
 namespace
 {
@@ -87,7 +89,11 @@ KEGfxTexture* KEGfxTextureLoad(const char* path)
 	PlatformImage image;
 	if (!PlatformImageLoadPNG(path, &image))
 	{
-		std::printf("KEGfxTextureLoad: cannot load picture \"%s\", using a placeholder\n", path);
+		// Named once per run: a level of seven guards would name a missing guard seven times,
+		// and again at every visit.
+		static std::set<std::string> sNamed;
+		if (sNamed.insert(path).second)
+			std::printf("KEGfxTextureLoad: cannot load picture \"%s\", using a placeholder\n", path);
 		MakePlaceholder(&image);
 	}
 	Upload(pTexture, GL_RGBA8, image.rgba.data(), image.width, image.height);
