@@ -1,6 +1,7 @@
 #include "Window.h"
 
 #include <SDL.h>
+#include "Gamepad.h"
 #include <cstdio>
 #include <cstring>
 
@@ -55,10 +56,11 @@ void SetKey(unsigned char vk, bool down)
 	sKeyTable[vk] = down ? 0x80 : 0x00;
 }
 
-// A code is down while any physical key that maps to it is down (two Enter keys, two Shifts).
+// A code is down while any physical key that maps to it is down (two Enter keys, two Shifts),
+// or a controller input bound to it is held.
 void RefreshKey(unsigned char vk)
 {
-	bool down = false;
+	bool down = PlatformGamepadHoldsKey(vk);
 	for (int s = 0; s < SDL_NUM_SCANCODES && !down; ++s)
 	{
 		if (!sScanDown[s])
@@ -110,6 +112,21 @@ void HandleButton(const SDL_MouseButtonEvent& button, PlatformMessageHandler han
 	sCursorY = button.y;
 	if (handler && message)
 		handler(message, 0, PackPoint(button.x, button.y));
+}
+
+// The pad changed what it holds: its keys are refreshed, and reported when they change.
+void RefreshPadKeys(PlatformMessageHandler handler)
+{
+	int count = 0;
+	const unsigned char* keys = PlatformGamepadKeys(&count);
+	for (int i = 0; i < count; ++i)
+	{
+		bool was = sKeyTable[keys[i]] != 0;
+		RefreshKey(keys[i]);
+		bool down = sKeyTable[keys[i]] != 0;
+		if (handler && was != down)
+			handler(down ? PLATFORM_MSG_KEYDOWN : PLATFORM_MSG_KEYUP, keys[i], 0);
+	}
 }
 
 void HandleClose(PlatformMessageHandler handler)
@@ -182,12 +199,14 @@ bool PlatformWindowCreate(const char* title, int clientWidth, int clientHeight)
 		return false;
 	}
 	sWindowOpen = true;
+	PlatformGamepadStart();   // without one the game plays on with the keyboard
 	return true;
 }
 
 void PlatformWindowDestroy()
 {
 	PlatformGLDestroyContext();
+	PlatformGamepadStop();
 	if (sWindow)
 	{
 		SDL_DestroyWindow(sWindow);
@@ -337,6 +356,8 @@ void PlatformPumpEvents(PlatformMessageHandler handler)
 			HandleButton(event.button, handler);
 			break;
 		default:
+			if (PlatformGamepadHandleEvent(event))
+				RefreshPadKeys(handler);
 			break;
 		}
 	}
