@@ -468,3 +468,8 @@ uint64_t PlatformCounterFrequency()
 {
 	return SDL_GetPerformanceFrequency();
 }
+
+void PlatformSleepMilliseconds(unsigned int milliseconds)
+{
+	SDL_Delay(milliseconds);
+}

@@ -84,3 +84,5 @@ int   PlatformShowCursor(int show);
 // High-resolution counter.
 uint64_t PlatformCounterRead();
 uint64_t PlatformCounterFrequency();
+// Gives the processor away for about that long (at least; the system may wake it later).
+void     PlatformSleepMilliseconds(unsigned int milliseconds);
