@@ -25,6 +25,7 @@ from Xlib import X, display as xdisplay, protocol
 WIDTH, HEIGHT = 800, 600
 SCREEN = (1024, 768)
 RATE = 44100
+STARTUP_LINES = {'Kelvo Engine version: 3.05', 'Graphics: OpenGL'}
 ASSETS = 'ArtAssets'   # the game reads its data relative to the repository root
 
 
@@ -118,7 +119,10 @@ def find_player(shot):
 def read_wav(path):
     """Samples of a WAV file (stereo int16), up to the end of the file whatever the
     header says: a run that was killed leaves no final sizes."""
-    data = open(path, 'rb').read()
+    try:
+        data = open(path, 'rb').read()
+    except OSError as error:
+        raise TourFailure(f'no captured sound: {error}')
     at, offset = 12, None
     while at + 8 <= len(data):
         kind, size = data[at:at + 4], int.from_bytes(data[at + 4:at + 8], 'little')
@@ -295,12 +299,19 @@ class Game:
             time.sleep(0.02)
 
     def wait_exit(self, timeout):
+        """The exit status, once the game has ended having printed nothing but its start-up
+        lines (a missing file or a failing device would say so)."""
         try:
             status = self.process.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
-            raise TourFailure(f'the game did not end within {timeout} s')
+            raise TourFailure(f'the game did not end within {timeout:.0f} s')
         self.output.close()
         log(f'{self.tag}: the game ended with status {status}')
+        with open(self.output.name) as f:
+            said = [line.rstrip('\n') for line in f if line.strip()]
+        extra = [line for line in said if line not in STARTUP_LINES]
+        if extra:
+            raise TourFailure(f'the game printed {extra!r}')
         return status
 
     def kill(self):
