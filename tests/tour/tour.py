@@ -178,7 +178,6 @@ class Screen:
              '-nolisten', 'tcp', '-noreset'], pass_fds=(write,), preexec_fn=dies_with_us,
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write)
-        number = b''
         with os.fdopen(read, 'rb') as pipe:
             number = pipe.readline().strip()
         if not number:
@@ -444,8 +443,8 @@ def splash(shot):
 def level_select(shot):
     background = menu_background(shot)
     label = match(shot, TUTORIAL_1, 200, 185, tolerance=32)
-    entries = bright(shot, 300, 180, 500, 540, level=200)   # main entries gone from the middle
-    return (background > 0.9 and label > 0.95,
+    entries = bright(shot, 400, 250, 560, 540, level=200)   # the main entries have gone
+    return (background > 0.9 and label > 0.95 and entries < 0.01,
             f'background {background:.2f}, "Tutorial 1" label {label:.2f}, lit middle {entries:.2f}')
 
 
@@ -761,8 +760,8 @@ def main():
     executable = os.path.abspath(args.game)
     out = os.path.abspath(args.out)
     os.makedirs(out, exist_ok=True)
-    for old in os.listdir(out):
-        if old.endswith(('.png', '.wav', '.log', '.conf')):
+    for old in os.listdir(out):   # an earlier tour's files, nothing else
+        if old.startswith(('tour-', 'close-', 'tour.', 'close.')):
             os.remove(os.path.join(out, old))
     os.chdir(args.source)
 
