@@ -36,12 +36,11 @@ struct Layout
 	int         vendor, product;
 	bool        standard;   // SDL's own order, mapped by SDL itself; else by a mapping line
 	int         a, b, x, y, back, start, leftShoulder, rightShoulder;
-	int         dpad[4];    // buttons up, down, left, right; -1: the hat
+	int         dpad;       // first of four buttons up, down, left, right; -1: the hat
 };
-const Layout kSdlOrder = {"Test Pad", 0x1209, 0x0001, true, 0, 1, 2, 3, 4, 6, 9, 10, {11, 12, 13, 14}};
-const Layout kXbox360 = {"Xbox 360 Controller", 0x045e, 0x028e, false, 0, 1, 2, 3, 6, 7, 4, 5, {-1, -1, -1, -1}};
-const Layout kDualShock4 = {"PS4 Controller", 0x054c, 0x05c4, false, 0, 1, 3, 2, 8, 9, 4, 5, {-1, -1, -1, -1}};
-const int    kHatBits[4] = {1, 4, 8, 2};   // up, down, left, right
+const Layout kSdlOrder = {"Test Pad", 0x1209, 0x0001, true, 0, 1, 2, 3, 4, 6, 9, 10, 11};
+const Layout kXbox360 = {"Xbox 360 Controller", 0x045e, 0x028e, false, 0, 1, 2, 3, 6, 7, 4, 5, -1};
+const Layout kDualShock4 = {"PS4 Controller", 0x054c, 0x05c4, false, 0, 1, 3, 2, 8, 9, 4, 5, -1};
 
 // Lines of SDL's mapping database for the two real layouts, keyed to the virtual devices'
 // ids (bus "virtual", vendor, product), as a player would give them in SDL_GAMECONTROLLERCONFIG.
@@ -79,19 +78,20 @@ std::string KeysDown()
 	return down;
 }
 
-std::string Keys(std::initializer_list<unsigned char> keys)
+std::string Keys(std::set<unsigned char> keys)
 {
-	std::set<unsigned char> sorted(keys);
 	std::string text;
-	for (unsigned char vk : sorted)
+	for (unsigned char vk : keys)
 		text += (text.empty() ? "" : " ") + std::to_string(vk);
 	return text;
 }
 
+// D-pad direction 0 up, 1 down, 2 left, 3 right.
 void DPad(const Layout& layout, int pad, int direction, bool down)
 {
-	if (layout.dpad[direction] >= 0)
-		PlatformTestPadButton(pad, layout.dpad[direction], down);
+	static const int kHatBits[4] = {1, 4, 8, 2};
+	if (layout.dpad >= 0)
+		PlatformTestPadButton(pad, layout.dpad + direction, down);
 	else
 		PlatformTestPadHat(pad, down ? kHatBits[direction] : 0);
 }
@@ -110,10 +110,20 @@ protected:
 	}
 	int Attach(const Layout& layout)
 	{
-		int pad = PlatformTestPadAttach(layout.name, layout.vendor, layout.product, layout.standard);
-		pads.push_back(pad);
+		pads.push_back(PlatformTestPadAttach(layout.name, layout.vendor, layout.product, layout.standard));
 		Pump();
-		return pad;
+		return pads.back();
+	}
+	// The keys held while press(true) holds something; after press(false) none may be left.
+	template <typename Press> std::string WhileHeld(Press press)
+	{
+		press(true);
+		Pump();
+		std::string down = KeysDown();
+		press(false);
+		Pump();
+		EXPECT_EQ(KeysDown(), "") << "after holding " << down;
+		return down;
 	}
 
 	std::vector<int> pads;
@@ -125,49 +135,30 @@ TEST_F(Gamepad, EveryBindingOfThreeLayoutsReachesTheKeyTableAndNothingElse)
 	for (const Layout* layout : {&kSdlOrder, &kXbox360, &kDualShock4})
 	{
 		SCOPED_TRACE(layout->name);
-		int pad = Attach(*layout);
-		ASSERT_GE(pad, 0);
+		const int pad = Attach(*layout);
 		EXPECT_STREQ(PlatformGamepadName(), layout->name);
-
-		struct { int button; std::string keys; } buttons[] = {
-			{layout->a, Keys({KEY_SPACE, KEY_ENTER})}, {layout->b, Keys({KEY_ESCAPE})},
-			{layout->x, Keys({KEY_E})},                {layout->back, Keys({KEY_BACKSPACE})},
-			{layout->start, Keys({KEY_ESCAPE})},       {layout->leftShoulder, Keys({KEY_PAGE_DOWN})},
-			{layout->rightShoulder, Keys({KEY_PAGE_UP})},
-		};
-		for (const auto& b : buttons)
-		{
-			PlatformTestPadButton(pad, b.button, true);
-			Pump();
-			EXPECT_EQ(KeysDown(), b.keys) << "raw button " << b.button;
-			PlatformTestPadButton(pad, b.button, false);
-			Pump();
-			EXPECT_EQ(KeysDown(), "") << "raw button " << b.button;
-		}
-		const unsigned char directions[4] = {KEY_W, KEY_S, KEY_A, KEY_D};
+		auto button = [&](int raw) { return WhileHeld([&](bool down) { PlatformTestPadButton(pad, raw, down); }); };
+		EXPECT_EQ(button(layout->a), Keys({KEY_SPACE, KEY_ENTER}));
+		EXPECT_EQ(button(layout->b), Keys({KEY_ESCAPE}));
+		EXPECT_EQ(button(layout->x), Keys({KEY_E}));
+		EXPECT_EQ(button(layout->y), "");
+		EXPECT_EQ(button(layout->back), Keys({KEY_BACKSPACE}));
+		EXPECT_EQ(button(layout->start), Keys({KEY_ESCAPE}));
+		EXPECT_EQ(button(layout->leftShoulder), Keys({KEY_PAGE_DOWN}));
+		EXPECT_EQ(button(layout->rightShoulder), Keys({KEY_PAGE_UP}));
+		const unsigned char keys[4] = {KEY_W, KEY_S, KEY_A, KEY_D};
 		for (int d = 0; d < 4; ++d)
 		{
-			DPad(*layout, pad, d, true);
-			Pump();
-			EXPECT_EQ(KeysDown(), Keys({directions[d]})) << "D-pad " << d;
-			DPad(*layout, pad, d, false);
-			Pump();
-			EXPECT_EQ(KeysDown(), "") << "D-pad " << d;
-
-			const int axis = d < 2 ? 1 : 0, sign = d % 2 ? 1 : -1;   // left stick: x is axis 0, y (down) 1
-			PlatformTestPadAxis(pad, axis, sign * 20000);
-			Pump();
-			EXPECT_EQ(KeysDown(), Keys({directions[d]})) << "stick " << d;
-			PlatformTestPadAxis(pad, axis, 0);
-			Pump();
-			EXPECT_EQ(KeysDown(), "") << "stick " << d;
+			EXPECT_EQ(WhileHeld([&](bool down) { DPad(*layout, pad, d, down); }), Keys({keys[d]})) << d;
+			// left stick: x is axis 0, y (growing downwards) axis 1
+			const int axis = d < 2 ? 1 : 0, value = d % 2 ? 20000 : -20000;
+			EXPECT_EQ(WhileHeld([&](bool down) { PlatformTestPadAxis(pad, axis, down ? value : 0); }), Keys({keys[d]}));
 		}
-		// The right stick, the triggers and Y stand for nothing.
-		for (int axis : {2, 3, 4, 5})
-			PlatformTestPadAxis(pad, axis, 32767);
-		PlatformTestPadButton(pad, layout->y, true);
-		Pump();
-		EXPECT_EQ(KeysDown(), "");
+		// The right stick and the triggers stand for nothing.
+		EXPECT_EQ(WhileHeld([&](bool down) {
+			for (int axis : {2, 3, 4, 5})
+				PlatformTestPadAxis(pad, axis, down ? 32767 : 0);
+		}), "");
 		PlatformTestPadDetach(pad);
 		Pump();
 	}
@@ -175,24 +166,22 @@ TEST_F(Gamepad, EveryBindingOfThreeLayoutsReachesTheKeyTableAndNothingElse)
 
 TEST_F(Gamepad, StickPressesPastItsDeadZoneAndDiagonalsHoldTwoKeys)
 {
-	int pad = Attach(kSdlOrder);
-	// value of the left stick's x -> whether D is held: a nudge inside the dead zone or short of
-	// the press point does nothing; once pressed it holds until back inside the dead zone.
+	const int pad = Attach(kSdlOrder);
+	// The left stick's x and whether D is held: a nudge inside the dead zone or short of the
+	// press point does nothing; once pressed, D holds until the stick is back in the dead zone.
 	const struct { int x; bool held; } steps[] = {
-		{7000, false}, {12000, false}, {17000, true}, {12000, true}, {9000, true}, {7000, false}, {-7000, false},
-	};
+		{7000, false}, {12000, false}, {17000, true}, {12000, true}, {9000, true}, {7000, false}, {-7000, false}};
 	for (const auto& step : steps)
 	{
 		PlatformTestPadAxis(pad, 0, step.x);
 		Pump();
-		EXPECT_EQ(KEInputCheckCurr(KEY_D), step.held) << step.x;
-		EXPECT_FALSE(KEInputCheckCurr(KEY_A)) << step.x;
+		EXPECT_EQ(KeysDown(), step.held ? Keys({KEY_D}) : "") << step.x;
 	}
 	PlatformTestPadAxis(pad, 0, -23170);   // up and left at 45 degrees
 	PlatformTestPadAxis(pad, 1, -23170);
 	Pump();
 	EXPECT_EQ(KeysDown(), Keys({KEY_W, KEY_A}));
-	PlatformTestPadAxis(pad, 0, -32768);   // the far end of the axis
+	PlatformTestPadAxis(pad, 0, -32768);   // both ends of the axes
 	PlatformTestPadAxis(pad, 1, 32767);
 	Pump();
 	EXPECT_EQ(KeysDown(), Keys({KEY_S, KEY_A}));
@@ -200,18 +189,17 @@ TEST_F(Gamepad, StickPressesPastItsDeadZoneAndDiagonalsHoldTwoKeys)
 
 TEST_F(Gamepad, KeyboardAndPadHoldingOneKeyReleaseItOnlyWhenBothLetGo)
 {
-	int pad = Attach(kSdlOrder);
+	const int pad = Attach(kSdlOrder);
 	const int kScanW = 26, kScanSpace = 44, kScanEsc = 41;
 
-	// Keyboard first, then the D-pad; the keyboard lets go first.
+	// W on the keyboard, then on the D-pad; the keyboard lets go first.
 	PlatformPushKeyEvent(kScanW, true);
-	PlatformTestPadButton(pad, kSdlOrder.dpad[0], true);
+	DPad(kSdlOrder, pad, 0, true);
 	Pump();
 	PlatformPushKeyEvent(kScanW, false);
 	Pump();
-	EXPECT_TRUE(KEInputCheckCurr(KEY_W));
-	EXPECT_FALSE(KEInputCheckReleased(KEY_W));
-	PlatformTestPadButton(pad, kSdlOrder.dpad[0], false);
+	EXPECT_TRUE(KEInputCheckCurr(KEY_W) && !KEInputCheckReleased(KEY_W));
+	DPad(kSdlOrder, pad, 0, false);
 	Pump();
 	EXPECT_TRUE(KEInputCheckReleased(KEY_W));
 
@@ -228,10 +216,9 @@ TEST_F(Gamepad, KeyboardAndPadHoldingOneKeyReleaseItOnlyWhenBothLetGo)
 	Pump();
 	EXPECT_EQ(KeysDown(), "");
 
-	// Two pad inputs on one key: the stick and the D-pad on W, B and Start on Esc, and Esc
-	// on the keyboard too.
+	// Several inputs on one key: stick and D-pad on W; B, Start and the keyboard on Esc.
 	PlatformTestPadAxis(pad, 1, -30000);
-	PlatformTestPadButton(pad, kSdlOrder.dpad[0], true);
+	DPad(kSdlOrder, pad, 0, true);
 	PlatformTestPadButton(pad, kSdlOrder.b, true);
 	PlatformTestPadButton(pad, kSdlOrder.start, true);
 	PlatformPushKeyEvent(kScanEsc, true);
@@ -241,7 +228,7 @@ TEST_F(Gamepad, KeyboardAndPadHoldingOneKeyReleaseItOnlyWhenBothLetGo)
 	PlatformPushKeyEvent(kScanEsc, false);
 	Pump();
 	EXPECT_EQ(KeysDown(), Keys({KEY_W, KEY_ESCAPE}));
-	PlatformTestPadButton(pad, kSdlOrder.dpad[0], false);
+	DPad(kSdlOrder, pad, 0, false);
 	PlatformTestPadButton(pad, kSdlOrder.start, false);
 	Pump();
 	EXPECT_EQ(KeysDown(), "");
@@ -249,20 +236,19 @@ TEST_F(Gamepad, KeyboardAndPadHoldingOneKeyReleaseItOnlyWhenBothLetGo)
 
 TEST_F(Gamepad, OneControllerAtATimeAndUnpluggingReleasesWhatItHeld)
 {
-	int first = Attach(kXbox360);
+	const int first = Attach(kXbox360);
 	PlatformTestPadButton(first, kXbox360.a, true);
 	PlatformTestPadAxis(first, 0, 30000);
 	Pump();
 	ASSERT_EQ(KeysDown(), Keys({KEY_SPACE, KEY_ENTER, KEY_D}));
 
 	// A second controller waits while the first is in use.
-	int second = Attach(kDualShock4);
+	const int second = Attach(kDualShock4);
 	EXPECT_STREQ(PlatformGamepadName(), kXbox360.name);
 	PlatformTestPadButton(second, kDualShock4.x, true);
 	Pump();
 	EXPECT_FALSE(KEInputCheckCurr(KEY_E));
 	PlatformTestPadButton(second, kDualShock4.x, false);
-	Pump();
 
 	// Unplugged with A and the stick held: nothing stays held, and the second one takes over.
 	PlatformTestPadDetach(first);
@@ -270,21 +256,16 @@ TEST_F(Gamepad, OneControllerAtATimeAndUnpluggingReleasesWhatItHeld)
 	EXPECT_EQ(KeysDown(), "");
 	EXPECT_TRUE(KEInputCheckReleased(KEY_SPACE) && KEInputCheckReleased(KEY_D));
 	EXPECT_STREQ(PlatformGamepadName(), kDualShock4.name);
-	PlatformTestPadButton(second, kDualShock4.x, true);
-	Pump();
-	EXPECT_EQ(KeysDown(), Keys({KEY_E}));
+	EXPECT_EQ(WhileHeld([&](bool down) { PlatformTestPadButton(second, kDualShock4.x, down); }), Keys({KEY_E}));
 	PlatformTestPadDetach(second);
 	Pump();
-	EXPECT_EQ(KeysDown(), "");
 	EXPECT_STREQ(PlatformGamepadName(), "");
 
-	// Plugged in again, it works again.
-	int again = Attach(kXbox360);
+	// Plugged in again, it works again; a removal whose releases never came still lets go.
+	const int again = Attach(kXbox360);
 	PlatformTestPadButton(again, kXbox360.back, true);
 	Pump();
 	EXPECT_EQ(KeysDown(), Keys({KEY_BACKSPACE}));
-
-	// A removal whose releases never came still lets go.
 	PlatformTestPadPushRemoval(again);
 	Pump();
 	EXPECT_EQ(KeysDown(), "");
@@ -294,15 +275,15 @@ TEST_F(Gamepad, OneControllerAtATimeAndUnpluggingReleasesWhatItHeld)
 TEST_F(Gamepad, ADeviceSdlDoesNotKnowIsIgnoredWithOneLine)
 {
 	testing::internal::CaptureStdout();
-	int pad = Attach({"Mystery Stick", 0x1209, 0x7777, false, 0, 1, 2, 3, 4, 5, 6, 7, {-1, -1, -1, -1}});
-	for (int button = 0; button < 13; ++button)
-		PlatformTestPadButton(pad, button, true);
-	PlatformTestPadAxis(pad, 0, 30000);
-	PlatformTestPadHat(pad, 1);
-	Pump();
+	const int pad = Attach({"Mystery Stick", 0x1209, 0x7777, false, 0, 1, 2, 3, 4, 5, 6, 7, -1});
 	fflush(stdout);
 	EXPECT_EQ(testing::internal::GetCapturedStdout(), "Gamepad: Mystery Stick is not a controller SDL knows; ignored\n");
-	EXPECT_EQ(KeysDown(), "");
+	EXPECT_EQ(WhileHeld([&](bool down) {
+		for (int button = 0; button < 13; ++button)
+			PlatformTestPadButton(pad, button, down);
+		PlatformTestPadAxis(pad, 0, down ? 30000 : 0);
+		PlatformTestPadHat(pad, down ? 1 : 0);
+	}), "");
 	EXPECT_STREQ(PlatformGamepadName(), "");
 }
 
@@ -313,112 +294,87 @@ std::string Observe()
 {
 	char text[400];
 	int n = std::snprintf(text, sizeof text, "state %u>%u paused %d muted %d volume %.3f", gKEGameStateCurr,
-	                      gKEGameStateNext, (int)gPaused, (int)gMuted, gSoundManager ? gSoundManager->music.volume : 0.0f);
-	if (const Pause* pause = GamePauseMenu(); pause && gPaused)
-		n += std::snprintf(text + n, sizeof text - n, " | pause page %d %d %d %d %d", pause->page, pause->mainSelection,
+	                      gKEGameStateNext, (int)gPaused, (int)gMuted, gSoundManager->music.volume);
+	if (const Pause* pause = GamePauseMenu(); gPaused)
+		n += std::snprintf(text + n, sizeof text - n, " | pause %d %d %d %d %d", pause->page, pause->mainSelection,
 		                   pause->howToPage, pause->confirmSelection, pause->optionSelection);
 	if (gKEGameStateCurr == STATE_MENU && gMenu)
-		n += std::snprintf(text + n, sizeof text - n, " | menu page %d %d %d", gMenu->page, gMenu->selection,
+		n += std::snprintf(text + n, sizeof text - n, " | menu %d %d %d", gMenu->page, gMenu->selection,
 		                   gMenu->levelSelection);
 	if (const LevelModule* level = GetLevelModule(gKEGameStateCurr); level && level->player)
-	{
-		const Player* p = level->player;
 		std::snprintf(text + n, sizeof text - n, " | player %.3f %.3f hack %d servers %d lives %d hidden %d",
-		              p->position.x, p->position.y, p->hackCounter, p->serversHacked, p->lives, (int)p->hidden);
-	}
+		              level->player->position.x, level->player->position.y, level->player->hackCounter,
+		              level->player->serversHacked, level->player->lives, (int)level->player->hidden);
 	return text;
 }
 
-// Holds a script's keys on the keyboard (pushed key events) or on an Xbox 360 pad.
-class Hands
+// Holds a script's keys: on the keyboard (pushed key events) when pad < 0, else on an Xbox
+// 360 pad: one direction on the D-pad, two on the stick, Esc on Start in play and on B in the
+// pause menu.
+void Hold(int pad, const std::set<unsigned char>& keys, std::set<unsigned char>& held)
 {
-public:
-	explicit Hands(int pad) : pad(pad) {}
-
-	void Hold(const std::set<unsigned char>& keys)
+	auto has = [&](unsigned char vk) { return keys.count(vk) != 0; };
+	const struct { unsigned char vk; int scan, button; } kInputs[] = {
+		{KEY_W, 26, -1}, {KEY_A, 4, -1}, {KEY_S, 22, -1}, {KEY_D, 7, -1}, {KEY_SPACE, 44, -1},
+		{KEY_ENTER, 40, -1}, {KEY_E, 8, kXbox360.x}, {KEY_ESCAPE, 41, -1}, {KEY_BACKSPACE, 42, kXbox360.back},
+		{KEY_PAGE_UP, 75, kXbox360.rightShoulder}, {KEY_PAGE_DOWN, 78, kXbox360.leftShoulder}};
+	size_t known = 0;
+	for (const auto& input : kInputs)
 	{
-		if (pad < 0)
-			Keyboard(keys);
-		else
-			Pad(keys);
-		held = keys;
+		known += keys.count(input.vk);
+		if (pad < 0 && has(input.vk) != (held.count(input.vk) != 0))
+			PlatformPushKeyEvent(input.scan, has(input.vk));
+		if (pad >= 0 && input.button >= 0)
+			PlatformTestPadButton(pad, input.button, has(input.vk));
 	}
-
-private:
-	void Keyboard(const std::set<unsigned char>& keys)
+	EXPECT_EQ(known, keys.size()) << "a key without a pad input";
+	if (pad >= 0)
 	{
-		static const struct { unsigned char vk; int scan; } kScans[] = {
-			{KEY_W, 26}, {KEY_A, 4}, {KEY_S, 22}, {KEY_D, 7}, {KEY_SPACE, 44}, {KEY_ENTER, 40}, {KEY_E, 8},
-			{KEY_ESCAPE, 41}, {KEY_BACKSPACE, 42}, {KEY_PAGE_UP, 75}, {KEY_PAGE_DOWN, 78}};
-		for (const auto& k : kScans)
-			if (keys.count(k.vk) != held.count(k.vk))
-				PlatformPushKeyEvent(k.scan, keys.count(k.vk) != 0);
+		const int x = has(KEY_D) - has(KEY_A), y = has(KEY_S) - has(KEY_W);
+		PlatformTestPadAxis(pad, 0, x && y ? x * 23170 : 0);
+		PlatformTestPadAxis(pad, 1, x && y ? y * 23170 : 0);
+		PlatformTestPadHat(pad, x && y ? 0 : (y < 0) * 1 + (x > 0) * 2 + (y > 0) * 4 + (x < 0) * 8);
+		PlatformTestPadButton(pad, kXbox360.a, has(KEY_SPACE) || has(KEY_ENTER));
+		static bool escOnB = false;
+		if (has(KEY_ESCAPE) && !held.count(KEY_ESCAPE))
+			escOnB = gPaused;
+		PlatformTestPadButton(pad, kXbox360.b, has(KEY_ESCAPE) && escOnB);
+		PlatformTestPadButton(pad, kXbox360.start, has(KEY_ESCAPE) && !escOnB);
 	}
-
-	// One direction on the D-pad, two on the stick; Esc on Start in play, on B in the pause menu.
-	void Pad(const std::set<unsigned char>& keys)
-	{
-		for (unsigned char vk : keys)
-			if (!std::set<unsigned char>{KEY_W, KEY_A, KEY_S, KEY_D, KEY_SPACE, KEY_ENTER, KEY_E, KEY_ESCAPE,
-			                             KEY_BACKSPACE, KEY_PAGE_UP, KEY_PAGE_DOWN}.count(vk))
-				ADD_FAILURE() << "no pad input for key " << (int)vk;
-		const int x = keys.count(KEY_D) - keys.count(KEY_A), y = keys.count(KEY_S) - keys.count(KEY_W);
-		const bool diagonal = x && y;
-		PlatformTestPadAxis(pad, 0, diagonal ? x * 23170 : 0);
-		PlatformTestPadAxis(pad, 1, diagonal ? y * 23170 : 0);
-		PlatformTestPadHat(pad, diagonal ? 0 : (y < 0) * 1 + (x > 0) * 2 + (y > 0) * 4 + (x < 0) * 8);
-
-		if (keys.count(KEY_ESCAPE) && !held.count(KEY_ESCAPE))
-			escButton = gPaused ? kXbox360.b : kXbox360.start;
-		const struct { int button; bool down; } buttons[] = {
-			{kXbox360.a, keys.count(KEY_SPACE) || keys.count(KEY_ENTER)}, {kXbox360.x, keys.count(KEY_E) != 0},
-			{kXbox360.b, keys.count(KEY_ESCAPE) && escButton == kXbox360.b},
-			{kXbox360.start, keys.count(KEY_ESCAPE) && escButton == kXbox360.start},
-			{kXbox360.back, keys.count(KEY_BACKSPACE) != 0}, {kXbox360.rightShoulder, keys.count(KEY_PAGE_UP) != 0},
-			{kXbox360.leftShoulder, keys.count(KEY_PAGE_DOWN) != 0}};
-		for (const auto& b : buttons)
-			PlatformTestPadButton(pad, b.button, b.down);
-	}
-
-	int                     pad;
-	int                     escButton = -1;
-	std::set<unsigned char> held;
-};
+	held = keys;
+}
 
 // Plays a script through the real loop, as the program does, and records every frame.
 std::vector<std::string> Play(const Replay& script, int pad)
 {
 	// What one run leaves for the next: the curtains keep their timers (later curtains are
-	// shorter) and the pause menu its option selection. Every run starts where the first did.
-	struct Kept { float slide, hold; bool covered, idle, finished; };
-	static std::vector<Kept> curtains;
+	// shorter), the pause menu its option selection, the sound its volumes. Every run starts
+	// where the first did.
+	static std::vector<float> curtains;
 	static const int option = GamePauseMenu()->optionSelection;
-	if (curtains.empty())
-		for (const Transitation& c : gLevelTransitions)
-			curtains.push_back({c.slideTimer, c.holdTimer, c.covered, c.idle, c.finished});
-	for (int i = 0; i < (int)curtains.size(); ++i)
+	for (int i = 0; i < 8; ++i)
 	{
 		Transitation& c = gLevelTransitions[i];
-		c.slideTimer = curtains[i].slide, c.holdTimer = curtains[i].hold;
-		c.covered = curtains[i].covered, c.idle = curtains[i].idle, c.finished = curtains[i].finished;
+		if ((int)curtains.size() < 5 * 8)
+			curtains.insert(curtains.end(), {c.slideTimer, c.holdTimer, (float)c.covered, (float)c.idle, (float)c.finished});
+		const float* kept = &curtains[5 * i];
+		c.slideTimer = kept[0], c.holdTimer = kept[1], c.covered = kept[2], c.idle = kept[3], c.finished = kept[4];
 	}
 	GamePauseMenu()->optionSelection = option;
-	gSplashDone = true;
-	gPaused = gMuted = false;
 	for (SoundSlot* slot : {&gSoundManager->music, &gSoundManager->spareA, &gSoundManager->alarm,
 	                        &gSoundManager->effects, &gSoundManager->hack, &gSoundManager->spareB})
 		slot->volume = slot->maxVolume;
-	gSoundManager->ducked = false;
+	gSoundManager->ducked = gPaused = gMuted = false;
+	gSplashDone = true;
+
 	KEGameStateMgrInit(script.start);
-	Hands hands(pad);
+	std::set<unsigned char> held;
 	std::vector<std::string> frames;
 	GameBeginState();
 	for (const ReplayStep& step : script.steps)
-	{
-		EXPECT_FALSE(step.moveCursor) << "scripts here hold keys only";
 		for (int f = 0; f < step.frames; ++f)
 		{
-			hands.Hold(std::set<unsigned char>(step.keys.begin(), step.keys.end()));
+			Hold(pad, std::set<unsigned char>(step.keys.begin(), step.keys.end()), held);
 			// Pumped now, the keys count from this frame on, as a replay's do; the cursor lies
 			// over nothing, wherever the X server's pointer is.
 			KESysUpdate();
@@ -426,22 +382,21 @@ std::vector<std::string> Play(const Replay& script, int pad)
 			GameRunFrame();
 			frames.push_back(Observe());
 			if (gKEGameStateCurr != gKEGameStateNext)
-			{
-				GameEndState();
-				GameBeginState();
-			}
+				GameEndState(), GameBeginState();
 		}
-	}
-	hands.Hold({});
+	Hold(pad, {}, held);
 	gKEGameStateNext = STATE_MENU;
 	GameRunFrame();   // the pump takes the last releases
 	GameEndState();
 	return frames;
 }
 
-// The keyboard's frames, after comparing them with the pad's.
-std::vector<std::string> ExpectSamePlay(const Replay& script)
+// Plays the script with either hand; returns the keyboard's frames.
+std::vector<std::string> ExpectSamePlay(const char* text, const char* file = nullptr)
 {
+	Replay script;
+	std::string error;
+	EXPECT_TRUE(file ? ReplayLoad(file, &script, &error) : ReplayParse(text, &script, &error)) << error;
 	const std::vector<std::string> keyboard = Play(script, -1);
 	const int pad = PlatformTestPadAttach(kXbox360.name, kXbox360.vendor, kXbox360.product, false);
 	KESysUpdate();   // plugged in before the first frame
@@ -454,18 +409,9 @@ std::vector<std::string> ExpectSamePlay(const Replay& script)
 			ADD_FAILURE() << "frame " << f << "\n  keyboard: " << keyboard[f] << "\n  pad:      " << padded[f];
 			break;
 		}
-	// The script ends where it should (the last frame asks for the state it expects).
-	EXPECT_TRUE(!keyboard.empty() && keyboard.back().find(">" + std::to_string(script.expect) + " ") != std::string::npos)
-		<< (keyboard.empty() ? "" : keyboard.back());
+	// The last frame asks for the state the script expects.
+	EXPECT_TRUE(!keyboard.empty() && keyboard.back().find(">" + std::to_string(script.expect) + " ") != std::string::npos);
 	return keyboard;
-}
-
-bool Seen(const std::vector<std::string>& frames, const std::string& text)
-{
-	for (const std::string& frame : frames)
-		if (frame.find(text) != std::string::npos)
-			return true;
-	return false;
 }
 
 class GamepadPlay : public testing::Test
@@ -483,75 +429,30 @@ protected:
 TEST_F(GamepadPlay, TheLightTutorialIsWonFrameForFrameAsWithTheKeyboard)
 {
 	// Walking straight and diagonally, hacking, switching the lamp with E, to the win screen.
-	Replay replay;
-	std::string error;
-	ASSERT_TRUE(ReplayLoad("replays/lightTutorial.txt", &replay, &error)) << error;
-	ExpectSamePlay(replay);
+	ExpectSamePlay(nullptr, "replays/lightTutorial.txt");
 }
 
 TEST_F(GamepadPlay, MenusPauseAndVolumeAnswerThePadAsTheKeys)
 {
-	// Main menu to the level select and back, New game, a walk, the pause menu through its
-	// option page and mute, volume down and up, a hack attempt, Backspace and E where they
-	// mean nothing, then quit through the confirmation.
-	const char* script = R"(start 0
-expect 0
-20 -
-1 S
-10 -
-1 Enter
-30 -
-1 D
-10 -
-1 Esc
-30 -
-1 W
-10 -
-1 Enter
-60 -
-20 D
-10 D S
-1 Esc
-60 -
-1 S
-10 -
-1 S
-10 -
-1 Enter
-60 -
-1 Enter
-20 -
-1 S
-10 -
-1 Enter
-60 -
-1 Esc
-60 -
-55 PageDown
-30 -
-10 PageUp
-10 -
-30 A
-70 Space
-1 Backspace
-1 E
-30 -
-1 Esc
-60 -
-1 W
-10 -
-1 Enter
-60 -
-1 Enter
-120 -
-)";
-	Replay replay;
-	std::string error;
-	ASSERT_TRUE(ReplayParse(script, &replay, &error)) << error;
-	const std::vector<std::string> frames = ExpectSamePlay(replay);
+	// The main menu to the level select and back, New game, a walk; the pause menu through its
+	// option page to mute; volume down and up; Space, Backspace and E where they do nothing;
+	// quit through the confirmation. The pause menu takes input once it has opened (60 frames).
+	std::string script = "start 0|expect 0|20 -|1 S|10 -|1 Enter|30 -|1 D|10 -|1 Esc|30 -|1 W|10 -|1 Enter|60 -|"
+	                     "20 D|10 D S|1 Esc|60 -|1 S|10 -|1 S|10 -|1 Enter|60 -|1 Enter|20 -|1 S|10 -|1 Enter|60 -|"
+	                     "1 Esc|60 -|55 PageDown|30 -|10 PageUp|10 -|30 A|70 Space|1 Backspace|1 E|30 -|"
+	                     "1 Esc|60 -|1 W|10 -|1 Enter|60 -|1 Enter|120 -|";
+	for (char& c : script)
+		c = c == '|' ? '\n' : c;
+	const std::vector<std::string> frames = ExpectSamePlay(script.c_str());
+
 	// The script does what it says, so the two runs agree on something.
-	EXPECT_TRUE(Seen(frames, "| menu page 1"));
-	EXPECT_TRUE(Seen(frames, "state 6>6 paused 1"));
-	EXPECT_TRUE(Seen(frames, "muted 1"));
-	EXPECT_TRUE(Seen(frames, "paused 0 muted 1 volume 0.3"));
+	auto seen = [&](const char* text) {
+		for (const std::string& frame : frames)
+			if (frame.find(text) != std::string::npos)
+				return true;
+		return false;
+	};
+	EXPECT_TRUE(seen("| menu 1 1 0"));               // the level select
+	EXPECT_TRUE(seen("state 6>6 paused 1"));         // New game, then paused
+	EXPECT_TRUE(seen("paused 0 muted 1 volume 0.3"));   // muted in the pause menu, volume down
 }
