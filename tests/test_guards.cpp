@@ -54,7 +54,7 @@ TEST(GuardTest, PatrolsItsRouteAndAnEmptyRouteStandsStill)
 	PlaceGuard(walker, 2, 2);
 	walker.patrolRoute = {{300.0f, 100.0f}, {100.0f, 100.0f}};   // out, then home
 	PlaceGuard(stander, 5, 5);
-	world.Start({&walker, &stander, &p});
+	auto started = world.Start({&walker, &stander, &p});
 	bool reachedPoint = false, backHome = false;
 	for (int frame = 0; frame < 400; ++frame)
 	{
@@ -79,7 +79,7 @@ TEST(GuardTest, AChaseEndsStandingAtTheRouteEnd)
 	BasicGuard g(&p);
 	p.position = CellCentre(13, 6);   // behind the wall block from the guard
 	PlaceGuard(g, 2, 5);
-	world.Start({&g, &p});
+	auto started = world.Start({&g, &p});
 	g.state = GUARD_PURSUE;
 	g.pursuitTarget = TARGET_PLAYER;
 	world.Run({&g, &p});
@@ -107,7 +107,7 @@ TEST(GuardTest, ARadioGuardSwitchesThePlayingRadioOffAfter120FramesAndGoesHome)
 	p.position = CellCentre(1, 7);
 	radio.position = CellCentre(8, 2);
 	PlaceGuard(g, 2, 2);
-	world.Start({&radio, &g, &p});
+	auto started = world.Start({&radio, &g, &p});
 	world.Run({&radio, &g, &p}, 30);
 	EXPECT_FLOAT_EQ(g.position.x, CellCentre(2, 2).x);   // no patrol: it stands
 	radio.hacked = radio.switchedOn = true;
@@ -146,7 +146,7 @@ TEST(GuardTest, ALampGuardIgnoresADarkLampUntilItStandsInTheLitArea)
 	lamp.position = CellCentre(13, 2);
 	area.position = CellCentre(5, 5);
 	PlaceGuard(g, 1, 1);
-	world.Start({&lamp, &area, &g, &p});
+	auto started = world.Start({&lamp, &area, &g, &p});
 	lamp.hacked = true;
 	lamp.switchedOn = false;
 	world.Run({&lamp, &g, &p}, 60);
@@ -186,7 +186,7 @@ TEST(GuardTest, WallsStopItAndWithoutARouteOnlyTheSecondStepMovesIt)
 	p.position = CellCentre(1, 5);
 	shut.position = CellCentre(7, 3);
 	PlaceGuard(g, 4, 3);
-	world.Start({&shut, &g, &p});
+	auto started = world.Start({&shut, &g, &p});
 	// A wall ahead: pushed back, and the velocity is gone.
 	g.position = {CellCentre(5, 3).x + 3.0f, CellCentre(5, 3).y};
 	g.velocity = {1.0f, 0.0f};
@@ -215,7 +215,7 @@ TEST(SightTest, HalfPlaneRangeWallsAndMemory)
 	Sight v(&g, &p);
 	PlaceGuard(g, 4, 3);   // (180.5, 140.5), facing right
 	p.position = {330.5f, 140.5f};
-	world.Start({&g, &p, &v});
+	auto started = world.Start({&g, &p, &v});
 	auto sees = [&](KEVec2 at)
 	{
 		p.position = at;
@@ -263,7 +263,7 @@ TEST(SightTest, CellsOffTheMapAreNotWalls)
 	Player p;
 	BasicGuard g(&p);
 	Sight v(&g, &p);
-	world.Start({&g, &p, &v});
+	auto started = world.Start({&g, &p, &v});
 	g.position = {300.0f, 60.5f};   // east of the map, looking west at its last column
 	g.rotation = 3.1415925f;
 	p.position = CellCentre(4, 1);
@@ -282,7 +282,7 @@ TEST(PopUpTest, GruntsUntilPlannedThenFadesAndShowsTheChase)
 	Player p;
 	BasicGuard g(&p);
 	PlaceGuard(g, 3, 3);
-	world.Start({&g, &p});
+	auto started = world.Start({&g, &p});
 	VisualPopUp& pop = *g.popUp;
 	pop.Update();
 	EXPECT_LE(pop.icon->tint[3], 0.0f);   // nothing shows before the first alarm
@@ -340,7 +340,7 @@ TEST(ActorsPicture, EveryActorDrawn)
 	area.position = CellCentre(8, 2);
 	bush.position = CellCentre(4, 2);
 	PlaceGuard(guard, 6, 2);
-	world.Start({&floor, &walls, &server, &radio, &lamp, &area, &bush, &guard, &p, &sight});
+	auto started = world.Start({&floor, &walls, &server, &radio, &lamp, &area, &bush, &guard, &p, &sight});
 	radio.hacked = radio.switchedOn = true;
 	lamp.hacked = true;
 	lamp.switchedOn = false;

@@ -34,7 +34,7 @@ TEST(PlayerTest, KeysSteerInEightDirectionsWithTheirPrecedence)
 {
 	ActorWorld world(kOpen);
 	Player p;
-	world.Start({&p});
+	auto started = world.Start({&p});
 	struct Case
 	{
 		std::initializer_list<unsigned char> keys;
@@ -94,6 +94,13 @@ TEST(PlayerTest, WallsPushBackAndARightWallTurnsWIntoNothing)
 	at.y = 123.7f;
 	PushOutOfWalls(&at, MAP_HIT_BOTTOM, 2.85);
 	EXPECT_FLOAT_EQ(at.y, 126.35f);
+	at = {123.7f, 10.0f};
+	PushOutOfWalls(&at, MAP_HIT_RIGHT, 2.85);
+	EXPECT_FLOAT_EQ(at.x, 120.65f);   // back from a wall on the right
+	at.x = 123.7f;
+	PushOutOfWalls(&at, MAP_HIT_LEFT, 2.5);
+	EXPECT_FLOAT_EQ(at.x, 126.0f);    // a guard's smaller push, away from a wall on the left
+	EXPECT_FLOAT_EQ(at.y, 10.0f);
 	at = {123.7f, 123.7f};
 	PushOutOfWalls(&at, MAP_HIT_TOP | MAP_HIT_BOTTOM | MAP_HIT_LEFT | MAP_HIT_RIGHT, 2.85);
 	EXPECT_FLOAT_EQ(at.y, 126.35f);   // bottom and left win, both from the same integer part
@@ -101,7 +108,7 @@ TEST(PlayerTest, WallsPushBackAndARightWallTurnsWIntoNothing)
 
 	ActorWorld world(kOpen);
 	Player p;
-	world.Start({&p});
+	auto started = world.Start({&p});
 	// Walking right into the east wall: it never gets more than a step into the wall cell.
 	p.position = CellCentre(7, 3);
 	world.Hold({KEY_D});
@@ -126,7 +133,7 @@ TEST(HackingTest, AServerCountsOnceOnTheSixtiethFrameAndStartsOverWhenBroken)
 	ActorWorld world(kOpen);
 	Player p;
 	Server s(&p);
-	world.Start({&s, &p});
+	auto started = world.Start({&s, &p});
 	s.position = p.position = CellCentre(3, 3);
 	world.Run({&s, &p});   // boxes in place
 	// 59 frames, then Space breaks: nothing counted, progress and the player's counter at 0.
@@ -155,7 +162,7 @@ TEST(HackingTest, OneBurstPerCompletedHackAndTheOverlayCounter)
 	Player p;
 	Server s(&p);
 	s.position = p.position = CellCentre(3, 3);
-	world.Start({&s, &p});
+	auto started = world.Start({&s, &p});
 	world.Run({&s, &p});   // boxes in place
 	world.Hold({KEY_SPACE});
 	world.Run({&s, &p}, 59);
@@ -191,7 +198,7 @@ TEST(HackingTest, RadioAndLampSwitchOnlyOnceHacked)
 	Light lamp(&p);
 	LightArea area(&lamp);
 	radio.position = lamp.position = p.position = CellCentre(3, 3);
-	world.Start({&radio, &lamp, &area, &p});
+	auto started = world.Start({&radio, &lamp, &area, &p});
 	world.Run({&radio, &lamp, &p});
 	// E on an unhacked radio or lamp does nothing.
 	world.Hold({KEY_E});
@@ -236,7 +243,7 @@ TEST(HackingTest, EveryUnhackedRadioRunsTheHackingSoundWithSpace)
 	Radio far(&p);
 	far.position = CellCentre(7, 1);
 	p.position = CellCentre(2, 4);
-	world.Start({&far, &p});
+	auto started = world.Start({&far, &p});
 	world.Run({&far, &p});
 	world.Hold({KEY_SPACE});
 	world.Run({&far, &p});
@@ -253,7 +260,7 @@ TEST(HackingTest, TheCursorOnALampHighlightsItsArea)
 	Player p;
 	Light lamp(&p);
 	lamp.position = {420.5f, 300.5f};
-	world.Start({&lamp, &p});
+	auto started = world.Start({&lamp, &p});
 	KEGfxSetCamPosition(400.0f, 300.0f);
 	// The box spans 400.5 to 440.5: the window centre is world (400, 300), one pixel right is 401.
 	world.Cursor(400, 300);
@@ -276,7 +283,7 @@ TEST(BushTest, HidingLeavingAndTheSoundOncePerStay)
 	Bush a(&p), b(&p);
 	a.position = b.position = p.position = CellCentre(3, 3);
 	b.position.x += 100.0f;
-	world.Start({&p, &a, &b});
+	auto started = world.Start({&p, &a, &b});
 	world.Run({&p, &a, &b});
 	// A caught player cannot start hiding.
 	p.caught = true;

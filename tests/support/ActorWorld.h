@@ -46,20 +46,37 @@ public:
 	}
 	~ActorWorld()
 	{
-		for (GameObject* object : loaded)
-			object->Unload(), object->Free();
 		FreeBinaryMap();
 		gSoundManager = nullptr;
 		Hold({});
 	}
 
-	// Load and Init, in this order; Unload and Free when the world goes.
-	void Start(std::initializer_list<GameObject*> objects)
+	// Unloads and frees the started objects when it goes. Kept in a variable at the Start
+	// call, it goes before the objects do, which were declared before that call.
+	class Started
+	{
+	public:
+		explicit Started(std::initializer_list<GameObject*> objects) : objects(objects) {}
+		Started(const Started&) = delete;
+		Started& operator=(const Started&) = delete;
+		~Started()
+		{
+			for (GameObject* object : objects)
+				object->Unload(), object->Free();
+		}
+
+	private:
+		std::vector<GameObject*> objects;
+	};
+
+	// Load and Init, in this order: auto started = world.Start({...});
+	[[nodiscard]] Started Start(std::initializer_list<GameObject*> objects)
 	{
 		for (GameObject* object : objects)
-			object->Load(), loaded.push_back(object);
+			object->Load();
 		for (GameObject* object : objects)
 			object->Init();
+		return Started(objects);
 	}
 
 	// These keys held from now on, every other key up; sampled as the frame loop does.
@@ -96,7 +113,6 @@ public:
 
 	SoundFake                fake;
 	SoundManager             sound{&fake};
-	std::vector<GameObject*> loaded;
 };
 
 // World point of the centre of cell (column, row), as the levels place actors.
