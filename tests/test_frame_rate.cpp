@@ -26,6 +26,9 @@ TEST(FrameRate, RealClockHoldsTheLimitAndNeverClampsLongFrames)
 	EXPECT_GE(Frame(5), 1.0 / 60.0);   // stretched to the limit
 	EXPECT_GE(Frame(40), 0.040);       // reported whole
 	EXPECT_EQ(KEFrameRateControllerGetFrameCount(), 2u);
+	KEFrameRateControllerReset();   // every state starts counting from 0
+	EXPECT_EQ(KEFrameRateControllerGetFrameCount(), 0u);
+	EXPECT_DOUBLE_EQ(KEFrameRateControllerGetFrameTime(), 1.0 / 60.0);
 
 	// No limit: no wait, and no frame time before the first frame ends.
 	KEFrameRateControllerInit(0);

@@ -68,11 +68,13 @@ TEST(Input, CursorIsScaledBackToWindowPixelsInFullScreen)
 	KEInputGetCursorPosition(&x, &y);
 	EXPECT_EQ(x, 400);
 	EXPECT_EQ(y, 300);
-	HarnessSetCursor(960, 550);   // 10 pixels at 1.8: 5.55 truncates to 5
+	HarnessSetCursor(984, 550);   // 24 pixels at 2.4 across, 10 at 1.8 (5.55 truncates to 5) down
 	KEInputUpdate();
 	KEInputGetCursorPositionDelta(&x, &y);
-	EXPECT_EQ(x, 0);
+	EXPECT_EQ(x, 10);
 	EXPECT_EQ(y, 5);
+	KEInputGetCursorPosition(&x, &y);
+	EXPECT_EQ(x, 410);
 	KEToogleFullScreen(false);
 	EXPECT_FLOAT_EQ(KESysGetFullScreenScaleX(), 1.0f);
 }

@@ -123,6 +123,10 @@ TEST_F(LevelTest, ACatchAfterTheGraceCostsOneLifeAndTheCurtainResetsTheLevel)
 
 TEST_F(LevelTest, TheHudCountsEveryServerCellAndExtraCellsAreLeftEmpty)
 {
+	Enter(STATE_LEVEL1);   // three servers; the count starts over on every entry
+	EXPECT_EQ(GetLevelModule(STATE_LEVEL1)->player->hud->serverTotal, 3);
+	gKEGameStateNext = STATE_SERVER_TUTORIAL;
+	HarnessLeaveState();
 	LevelModule& level = Enter(STATE_SERVER_TUTORIAL);   // one server, one guard
 	EXPECT_EQ(level.player->hud->serverTotal, 1);
 	// Placed again on a map with three server cells and three guard cells.

@@ -34,6 +34,8 @@ TEST(ScalarMath, WrapClampPowersAndTrig)
 	EXPECT_EQ(KEClamp(5.0f, 10.0f, 0.0f), 10.0f);      // lower bound checked first
 	EXPECT_EQ(KEClamp(2.0f, 0.0f, 1.0f), 1.0f);
 	EXPECT_FALSE(KEInRange(1.5f, 2.0f, 1.0f));
+	EXPECT_TRUE(KEInRange(1.0f, 1.0f, 2.0f) && KEInRange(2.0f, 1.0f, 2.0f));   // both ends inside
+	EXPECT_FALSE(KEInRange(2.0001f, 1.0f, 2.0f) || KEInRange(0.9999f, 1.0f, 2.0f));
 
 	EXPECT_EQ(KENextPowOf2(8u), 16u);   // strictly above
 	EXPECT_EQ(KENextPowOf2(0u), 1u);
@@ -102,6 +104,12 @@ TEST(Mtx33, InverseRefusesNearSingularAndLeavesResult)
 	r = m;
 	KEMtx33Inverse(&r, &r);
 	ExpectMtx(inv, r);
+
+	// A mirror (negative determinant) inverts like any other matrix.
+	const KEMtx33 mirror = Mtx(-2, 0, 3, 0, 1, 0, 0, 0, 1);
+	EXPECT_FLOAT_EQ(KEMtx33Inverse(&inv, &mirror), -2.0f);
+	KEMtx33Concat(&product, &mirror, &inv);
+	ExpectMtx(id, product, 1e-6f);
 }
 
 TEST(Mtx33, ConcatAliasingAndOrder)
@@ -242,6 +250,15 @@ TEST(Collision, SweepsAgainstSegmentsAndCircles)
 	EXPECT_FLOAT_EQ(hit.x, 8.0f);
 	EXPECT_FLOAT_EQ(refl.x, -8.0f); EXPECT_NEAR(refl.y, 0.0f, 1e-5f);
 	EXPECT_EQ(KEAnimatedPointToStaticCircle(&p0, &shortEnd, &c, 2.0f, &hit), -1.0f);
+	// Moving away from a circle it is outside of: the time found lies before the start
+	// (negative), so nothing is reflected.
+	KEVec2 away = V(-10, 0);
+	refl = V(7, 7);
+	EXPECT_FLOAT_EQ(KEReflectAnimatedPointOnStaticCircle(&p0, &away, &c, 2.0f, &hit, &refl), -1.2f);
+	EXPECT_FLOAT_EQ(hit.x, 12.0f);
+	EXPECT_EQ(refl.x, 7.0f);
+	KEVec2 aside = V(0, 10);   // passing wide of it
+	EXPECT_EQ(KEAnimatedPointToStaticCircle(&p0, &aside, &c, 2.0f, &hit), -1.0f);
 }
 
 TEST(Math4, VectorsAndPoints)

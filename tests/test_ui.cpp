@@ -4,6 +4,8 @@
 #include "HUD.h"
 #include "KEGraphics.h"
 #include "KEInput.h"
+#include "SoundFake.h"
+#include "SoundManager.h"
 #include "Transitation.h"
 #include "UiPixels.h"
 
@@ -133,6 +135,11 @@ TEST_F(UiTest, HUDDigitsFollowTheCounters)
 TEST_F(UiTest, TransitationSlidesDownHoldsAndSlidesUp)
 {
 	gDeltaTime = 1.0f / 60.0f;   // the curtain times itself by the game's frame time
+	SoundFake fake;
+	SoundManager sound(&fake);
+	gSoundManager = &sound;
+	sound.LoadSounds();
+	sound.PlayOnSlot(0, sound.spareB);   // something on spare slot B, which the rising curtain pauses
 	Transitation curtain;
 	curtain.Load();
 	Menu_box* black = curtain.curtain[0];
@@ -145,10 +152,12 @@ TEST_F(UiTest, TransitationSlidesDownHoldsAndSlidesUp)
 	EXPECT_FLOAT_EQ(black->position.y, 1800.0f);   // the lower edge 80 below the view centre
 	KEGfxSetCamPosition(-700.0f, 900.0f);          // camera moves after the start do not move it
 	EXPECT_EQ(updatesUntil([&] { return curtain.covered; }), 91);   // first run: 90 frames of 15 units
+	EXPECT_FALSE(sound.spareB.paused);   // still playing while the curtain comes down and holds
 	EXPECT_FLOAT_EQ(black->position.x, 300.0f);
 	EXPECT_FLOAT_EQ(black->position.y, 1800.0f - 90 * 15.0f);
 	const float y = black->position.y;   // holds 0.5 s (the covering update counts), rises 25 a frame
 	EXPECT_EQ(updatesUntil([&] { return black->position.y != y; }), 29);
+	EXPECT_TRUE(sound.spareB.paused && fake.At(sound.spareB.channel)->paused);
 	EXPECT_EQ(updatesUntil([&] { return curtain.finished; }), 78);   // 77 more rising frames, then the end
 	EXPECT_FLOAT_EQ(black->position.y, y + 78 * 25.0f);
 	EXPECT_TRUE(curtain.idle && !curtain.covered);
@@ -162,6 +171,7 @@ TEST_F(UiTest, TransitationSlidesDownHoldsAndSlidesUp)
 	curtain.Update();
 	EXPECT_FLOAT_EQ(black->position.y, 1600.0f - 78 * 15.0f + 25.0f);
 	curtain.Unload();
+	gSoundManager = nullptr;
 }
 
 // Renders a text box, a picture list and the HUD over a coloured background to ui_overview.png in
