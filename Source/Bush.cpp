@@ -22,8 +22,7 @@ void Bush::Load()
 
 void Bush::Init()
 {
-	boundingBox.min = {position.x - 30.0f, position.y - 30.0f};
-	boundingBox.max = {position.x + 30.0f, position.y + 30.0f};
+	boundingBox = BoxAround(position, 30.0f);
 	hideCounter = 0;
 	KEGfxTextureUnload(texture);
 	KEGfxTextureUnload(hideTexture);
@@ -70,13 +69,7 @@ void Bush::Update()
 
 void Bush::Draw()
 {
-	KEGfxSetBlendMode(KE_BLEND_MODE_BLEND);
-	KEGfxSetRenderMode(KE_RENDER_MODE_TEXTURE);
-	KEGfxSetTransform(&transform);
-	KEGfxTextureSet(hiding ? hideTexture : texture, 0.0f, 0.0f);
-	KEGfxMeshDraw(mesh, KE_MESH_DRAW_TRIANGLES);
-	KEGfxSetTintColor(1.0f, 1.0f, 1.0f, 1.0f);
-	KEGfxSetTransparency(1.0f);
+	DrawPicture(mesh, transform, hiding ? hideTexture : texture);
 }
 
 void Bush::Unload()

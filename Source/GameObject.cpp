@@ -40,6 +40,22 @@ KEGfxVertexList* CreateQuad(float h, unsigned int c0, unsigned int c1)
 	return KEGfxMeshEnd();
 }
 
+AABB BoxAround(const KEVec2& centre, float half)
+{
+	return AABB{{centre.x - half, centre.y - half}, {centre.x + half, centre.y + half}};
+}
+
+void DrawPicture(KEGfxVertexList* mesh, const KEMtx33& transform, KEGfxTexture* picture)
+{
+	KEGfxSetBlendMode(KE_BLEND_MODE_BLEND);
+	KEGfxSetRenderMode(KE_RENDER_MODE_TEXTURE);
+	KEGfxSetTransform(&transform);
+	KEGfxTextureSet(picture, 0.0f, 0.0f);
+	KEGfxMeshDraw(mesh, KE_MESH_DRAW_TRIANGLES);
+	KEGfxSetTintColor(1.0f, 1.0f, 1.0f, 1.0f);
+	KEGfxSetTransparency(1.0f);
+}
+
 void BuildTransform(KEMtx33* result, const KEVec2& position, float angle, float scaleX, float scaleY)
 {
 	KEMtx33 scale, rot, trans, rotScale;

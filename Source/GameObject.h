@@ -56,6 +56,13 @@ KEGfxVertexList* CreateUnitQuad(unsigned int color);
 // The same quad with corners at +-half, each triangle with its own vertex colour.
 KEGfxVertexList* CreateQuad(float half, unsigned int firstColor, unsigned int secondColor);
 
+// The square box of side 2 * half around a centre.
+AABB BoxAround(const KEVec2& centre, float half);
+
+// Draws a mesh with a picture, blended, at the transform; then leaves the tint white and
+// opaque for whatever is drawn next (the actors' pictures draw this way).
+void DrawPicture(KEGfxVertexList* mesh, const KEMtx33& transform, KEGfxTexture* picture);
+
 // Transform of a drawn object: scale, then turn, then move to position.
 void BuildTransform(KEMtx33* result, const KEVec2& position, float angle, float scaleX, float scaleY);
 

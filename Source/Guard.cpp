@@ -277,9 +277,7 @@ void BasicGuard::Update()
 	}
 
 	BuildTransform(&transform, position, rotation, scale, scale);
-	const float half = scale / 2.0f;
-	boundingBox.min = {position.x - half, position.y - half};
-	boundingBox.max = {position.x + half, position.y + half};
+	boundingBox = BoxAround(position, scale / 2.0f);
 
 	if (cellSize > 0.0f)
 		collisionFlags = CheckMapCollision(position.x / cellSize, position.y / cellSize, 1.0f, 1.0f);

@@ -31,9 +31,7 @@ void Light::Init()
 	hacked = false;
 	switchedOn = true;
 	BuildTransform(&transform, position, angle, scale, scale);
-	const float half = scale / 2.0f;
-	boundingBox.min = {position.x - half, position.y - half};
-	boundingBox.max = {position.x + half, position.y + half};
+	boundingBox = BoxAround(position, scale / 2.0f);
 }
 
 void Light::Update()
@@ -54,13 +52,7 @@ void Light::Update()
 
 void Light::Draw()
 {
-	KEGfxSetBlendMode(KE_BLEND_MODE_BLEND);
-	KEGfxSetRenderMode(KE_RENDER_MODE_TEXTURE);
-	KEGfxSetTransform(&transform);
-	KEGfxTextureSet(!hacked ? texture : switchedOn ? onTexture : offTexture, 0.0f, 0.0f);
-	KEGfxMeshDraw(mesh, KE_MESH_DRAW_TRIANGLES);
-	KEGfxSetTintColor(1.0f, 1.0f, 1.0f, 1.0f);
-	KEGfxSetTransparency(1.0f);
+	DrawPicture(mesh, transform, !hacked ? texture : switchedOn ? onTexture : offTexture);
 }
 
 void Light::Unload()

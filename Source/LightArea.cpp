@@ -19,8 +19,7 @@ void LightArea::Load()
 void LightArea::Init()
 {
 	BuildTransform(&transform, position, angle, scale, scale);
-	boundingBox.min = {position.x - 100.0f, position.y - 100.0f};
-	boundingBox.max = {position.x + 100.0f, position.y + 100.0f};
+	boundingBox = BoxAround(position, 100.0f);
 }
 
 void LightArea::Draw()
@@ -29,12 +28,7 @@ void LightArea::Draw()
 		return;
 	if (light->mouseOver)
 	{
-		KEGfxSetBlendMode(KE_BLEND_MODE_BLEND);
-		KEGfxSetRenderMode(KE_RENDER_MODE_TEXTURE);
-		KEGfxSetTransform(&transform);
-		KEGfxTextureSet(highlightTexture, 0.0f, 0.0f);
-		KEGfxMeshDraw(mesh, KE_MESH_DRAW_TRIANGLES);
-		KEGfxSetTintColor(1.0f, 1.0f, 1.0f, 1.0f);
+		DrawPicture(mesh, transform, highlightTexture);
 	}
 	else if (!light->switchedOn)
 	{

@@ -133,9 +133,7 @@ void Player::Update()
 		KEVec2Add(&position, &oldPosition, &step);
 	}
 
-	const float half = scale / 2.0f;
-	boundingBox.min = {position.x - half, position.y - half};
-	boundingBox.max = {position.x + half, position.y + half};
+	boundingBox = BoxAround(position, scale / 2.0f);
 
 	if (cellSize > 0.0f)
 		collisionFlags = CheckMapCollision(position.x / cellSize, position.y / cellSize, 1.0f, 1.0f);

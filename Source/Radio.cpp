@@ -52,16 +52,11 @@ void Radio::Update()
 			switchedOn = true;
 		}
 	}
-	const float half = scale / 2.0f;
-	boundingBox.min = {position.x - half, position.y - half};
-	boundingBox.max = {position.x + half, position.y + half};
+	boundingBox = BoxAround(position, scale / 2.0f);
 }
 
 void Radio::Draw()
 {
-	KEGfxSetBlendMode(KE_BLEND_MODE_BLEND);
-	KEGfxSetRenderMode(KE_RENDER_MODE_TEXTURE);
-	KEGfxSetTransform(&transform);
 	KEGfxTexture* picture = texture;
 	if (hacked && !switchedOn)
 		picture = offTexture;
@@ -72,10 +67,7 @@ void Radio::Draw()
 			animFrame = 0.0f;
 		picture = musicTextures[(int)(animFrame / 20.0f)];   // 20 frames per picture
 	}
-	KEGfxTextureSet(picture, 0.0f, 0.0f);
-	KEGfxMeshDraw(mesh, KE_MESH_DRAW_TRIANGLES);
-	KEGfxSetTintColor(1.0f, 1.0f, 1.0f, 1.0f);
-	KEGfxSetTransparency(1.0f);
+	DrawPicture(mesh, transform, picture);
 }
 
 void Radio::Unload()

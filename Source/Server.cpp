@@ -31,20 +31,12 @@ void Server::Update()
 		gSoundManager->HackSound(hacked);
 
 	BuildTransform(&transform, position, angle, scale, scale);
-	const float half = scale / 2.0f;
-	boundingBox.min = {position.x - half, position.y - half};
-	boundingBox.max = {position.x + half, position.y + half};
+	boundingBox = BoxAround(position, scale / 2.0f);
 }
 
 void Server::Draw()
 {
-	KEGfxSetBlendMode(KE_BLEND_MODE_BLEND);
-	KEGfxSetRenderMode(KE_RENDER_MODE_TEXTURE);
-	KEGfxSetTransform(&transform);
-	KEGfxTextureSet(hacked ? hackedTexture : texture, 0.0f, 0.0f);
-	KEGfxMeshDraw(mesh, KE_MESH_DRAW_TRIANGLES);
-	KEGfxSetTintColor(1.0f, 1.0f, 1.0f, 1.0f);
-	KEGfxSetTransparency(1.0f);
+	DrawPicture(mesh, transform, hacked ? hackedTexture : texture);
 }
 
 void Server::Unload()
