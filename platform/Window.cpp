@@ -12,6 +12,7 @@ SDL_GLContext sContext = nullptr;
 bool          sWindowOpen = false;      // false once the close request has been handled
 bool          sRefuseContexts = false;  // test seam: act as if no GL context can be made
 unsigned char sKeyTable[256];
+unsigned char sTapped[256];   // went down since the game last read the table
 bool          sScanDown[SDL_NUM_SCANCODES];
 int           sCursorX = 0;
 int           sCursorY = 0;
@@ -51,8 +52,12 @@ unsigned char GenericModifier(unsigned char vk)
 	}
 }
 
+// A key pressed and released between two frames still reads as down for one frame, so a
+// quick tap (or a pad button flicked) is never lost when the game runs slowly.
 void SetKey(unsigned char vk, bool down)
 {
+	if (down && !sKeyTable[vk])
+		sTapped[vk] = 0x80;
 	sKeyTable[vk] = down ? 0x80 : 0x00;
 }
 
@@ -405,7 +410,9 @@ void PlatformPushMouseButtonEvent(int button, bool down, int x, int y)
 
 void PlatformInputGetKeyTable(unsigned char table[256])
 {
-	memcpy(table, sKeyTable, sizeof(sKeyTable));
+	for (int i = 0; i < 256; ++i)
+		table[i] = sKeyTable[i] | sTapped[i];
+	memset(sTapped, 0, sizeof(sTapped));
 }
 
 void PlatformInputGetCursor(int* pX, int* pY)
@@ -416,7 +423,8 @@ void PlatformInputGetCursor(int* pX, int* pY)
 
 void PlatformInputSetKey(unsigned char vk, bool down)
 {
-	SetKey(vk, down);
+	sKeyTable[vk] = down ? 0x80 : 0x00;
+	sTapped[vk] = 0;
 }
 
 void PlatformInputSetCursor(int x, int y)
@@ -428,6 +436,7 @@ void PlatformInputSetCursor(int x, int y)
 void PlatformInputClearKeys()
 {
 	memset(sKeyTable, 0, sizeof(sKeyTable));
+	memset(sTapped, 0, sizeof(sTapped));
 	memset(sScanDown, 0, sizeof(sScanDown));
 }
 

@@ -67,9 +67,10 @@ void  PlatformPushKeyEvent(int scancode, bool down);
 void  PlatformPushMouseButtonEvent(int button, bool down, int x, int y);
 
 // Key table in virtual-key numbering; bit 7 set = down. Mouse left 0x01, right 0x02, middle 0x04.
+// A key pressed and released since the last call reads as down this once.
 void  PlatformInputGetKeyTable(unsigned char table[256]);
 void  PlatformInputGetCursor(int* pX, int* pY);   // client pixels, origin top-left
-// Test seam: write the same table and cursor the pump fills.
+// Test seam: write the same table and cursor the pump fills (the key exactly as given).
 void  PlatformInputSetKey(unsigned char vk, bool down);
 void  PlatformInputSetCursor(int x, int y);
 // Clears the key table (every key up); the cursor stays.

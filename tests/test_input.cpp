@@ -51,6 +51,19 @@ TEST(Input, PumpMapsKeyPositionsAndButtonsToVirtualKeys)
 		for (auto& key : keys)
 			EXPECT_EQ(KEInputCheckCurr((unsigned char)key[1]), down) << key[0];
 	}
+
+	// A tap pressed and released between two frames is seen once, then released.
+	std::string seen;
+	for (int frame = 0; frame < 3; ++frame)
+	{
+		if (frame == 0)
+			PlatformPushKeyEvent(44, true), PlatformPushKeyEvent(44, false), PlatformPushMouseButtonEvent(1, true, 1, 1),
+			    PlatformPushMouseButtonEvent(1, false, 1, 1);
+		KESysUpdate();
+		KEInputUpdate();
+		seen += KEInputCheckTriggered(0x20) && KEInputCheckTriggered(0x01) ? "T" : KEInputCheckReleased(0x20) ? "R" : "-";
+	}
+	EXPECT_EQ(seen, "TR-");
 }
 
 TEST(Input, CursorIsScaledBackToWindowPixelsInFullScreen)
