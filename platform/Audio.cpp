@@ -1,5 +1,7 @@
-// The sound system on OpenAL Soft. Every file is decoded whole with libvorbisfile when
-// it is opened, so playing never reads a file or allocates.
+// The sound system on OpenAL Soft. Short files are decoded whole with libvorbisfile when
+// they are opened, so playing them never reads a file or allocates. Long ones (the music)
+// stay open and are streamed through a few small buffers that a feeder thread refills: all
+// of it decoded up front would take a third of a second at start-up and 20 MB of memory.
 #include "Audio.h"
 
 #include <AL/al.h>
@@ -7,54 +9,96 @@
 #include <fcntl.h>
 #include <unistd.h>
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #define OV_EXCLUDE_STATIC_CALLBACKS
 #include <vorbis/vorbisfile.h>
 
+namespace
+{
+const int  kStreamBuffers = 4;
+const long kStreamFrames = 8192;     // per buffer: about 0.19 s at 44.1 kHz
+double     sStreamLongerThan = 10.0; // seconds
+}
+
 struct AudioSound
 {
-	ALuint       buffer = 0;
+	ALuint       buffer = 0;   // the whole sound; 0 when it is streamed
 	bool         looping = false;
-	AudioChannel channel;   // where it plays, or played last
+	AudioChannel channel;      // where it plays, or played last
+
+	// A streamed sound: its open file and the buffers queued on the source it plays on
+	// (it plays on one at a time), oldest first, with the frames each holds.
+	OggVorbis_File* file = nullptr;
+	ALenum          format = 0;
+	long            rate = 0;
+	int             frameBytes = 0;
+	ogg_int64_t     frames = 0;
+	ALuint          buffers[kStreamBuffers] = {};
+	long            queuedFrames[kStreamBuffers] = {};
+	int             queued = 0;
+	ogg_int64_t     queueStart = 0;   // frame of the sound at the head of the queue
+	ogg_int64_t     resumeAt = 0;     // where a paused stream starts again
+	bool            drained = false;  // a one-shot's last frame is queued (or the file failed)
 };
 
 namespace
 {
-// Decodes a whole OGG Vorbis file to 16-bit PCM. False if it is missing, not Vorbis,
-// has more than two channels or holds no samples.
-bool DecodeOgg(const char* path, std::vector<char>* pcm, int* channels, long* rate)
+// A file the game can play: one or two channels.
+bool Playable(OggVorbis_File* vf, int* channels, long* rate, ogg_int64_t* frames)
 {
-	OggVorbis_File vf;
-	if (!path || ov_fopen(path, &vf) != 0)
+	vorbis_info* info = ov_info(vf, -1);
+	if (!info || (info->channels != 1 && info->channels != 2) || info->rate <= 0)
 		return false;
-	vorbis_info* info = ov_info(&vf, -1);
-	bool ok = info && (info->channels == 1 || info->channels == 2);
-	if (ok)
+	*channels = info->channels;
+	*rate = info->rate;
+	*frames = ov_pcm_total(vf, -1);
+	return true;
+}
+
+// Reads 16-bit PCM into out, up to size bytes; fewer at the end of the file. Stops at
+// damage that cannot be read past, and where a chained file changes its format.
+long ReadPcm(OggVorbis_File* vf, int channels, long rate, char* out, long size, bool* ended)
+{
+	long bytes = 0;
+	while (bytes < size)
 	{
-		*channels = info->channels;
-		*rate = info->rate;
-		char chunk[16384];
 		int  section = 0;
-		for (;;)
+		long n = ov_read(vf, out + bytes, (int)std::min(size - bytes, 1L << 20), 0, 2, 1, &section);
+		if (n == OV_HOLE)
+			continue;   // a gap in the data; decoding goes on after it
+		vorbis_info* link = n > 0 ? ov_info(vf, section) : nullptr;
+		if (!link || link->channels != channels || link->rate != rate)
 		{
-			long n = ov_read(&vf, chunk, sizeof chunk, 0, 2, 1, &section);
-			if (n == OV_HOLE)
-				continue;   // a gap in the data; decoding goes on after it
-			if (n <= 0)
-				break;   // the end, or damage: keep what decoded so far
-			// A chained file may change its format; keep the part in the first one.
-			vorbis_info* link = ov_info(&vf, section);
-			if (!link || link->channels != *channels || link->rate != *rate)
-				break;
-			pcm->insert(pcm->end(), chunk, chunk + n);
+			*ended = true;   // the end, or damage: keep what decoded so far
+			break;
 		}
+		bytes += n;
 	}
-	ov_clear(&vf);
-	return ok && !pcm->empty();
+	return bytes;
+}
+
+// Decodes a whole open file to 16-bit PCM. False if it holds no samples.
+bool DecodeOgg(OggVorbis_File* vf, int channels, long rate, ogg_int64_t frames, std::vector<char>* pcm)
+{
+	const long frameBytes = channels * 2;
+	pcm->resize(frames > 0 ? (size_t)frames * frameBytes : 1 << 16);
+	long total = 0;
+	for (bool ended = false; !ended;)
+	{
+		if ((size_t)total == pcm->size())
+			pcm->resize(pcm->size() * 2);   // longer than its header said
+		total += ReadPcm(vf, channels, rate, pcm->data() + total, (long)pcm->size() - total, &ended);
+	}
+	pcm->resize(total - total % frameBytes);
+	return !pcm->empty();
 }
 
 // Looking for an output device, the drivers under OpenAL print pages of their own errors
@@ -138,37 +182,61 @@ public:
 			alSourcei(voice.source, AL_SOURCE_RELATIVE, AL_TRUE);
 			voices.push_back(voice);
 		}
+		scratch.resize(kStreamFrames * 4);
+		quitting = false;
+		feeder = std::thread([this] { Feed(); });
 		return true;
 	}
 
 	AudioSound* CreateStream(const char* path, bool looping) override
 	{
-		if (!context)
+		std::lock_guard<std::mutex> lock(mutex);
+		if (!context || !path)
 			return nullptr;
-		std::vector<char> pcm;
-		int  channels = 0;
-		long rate = 0;
-		if (!DecodeOgg(path, &pcm, &channels, &rate))
-			return nullptr;
-		alGetError();
-		ALuint buffer = 0;
-		alGenBuffers(1, &buffer);
-		alBufferData(buffer, channels == 2 ? AL_FORMAT_STEREO16 : AL_FORMAT_MONO16, pcm.data(),
-		             (ALsizei)pcm.size(), (ALsizei)rate);
-		if (alGetError() != AL_NO_ERROR)
+		OggVorbis_File* file = new OggVorbis_File;
+		if (ov_fopen(path, file) != 0)
 		{
-			alDeleteBuffers(1, &buffer);
+			delete file;
 			return nullptr;
 		}
 		AudioSound* sound = new AudioSound;
-		sound->buffer = buffer;
 		sound->looping = looping;
+		int channels = 0;
+		bool ok = Playable(file, &channels, &sound->rate, &sound->frames);
+		sound->format = channels == 2 ? AL_FORMAT_STEREO16 : AL_FORMAT_MONO16;
+		sound->frameBytes = channels * 2;
+		alGetError();
+		if (ok && sound->frames > sStreamLongerThan * sound->rate)
+		{
+			sound->file = file;
+			file = nullptr;
+			alGenBuffers(kStreamBuffers, sound->buffers);
+		}
+		else if (ok)
+		{
+			std::vector<char> pcm;
+			ok = DecodeOgg(file, channels, sound->rate, sound->frames, &pcm);
+			alGenBuffers(1, &sound->buffer);
+			if (ok)
+				alBufferData(sound->buffer, sound->format, pcm.data(), (ALsizei)pcm.size(), (ALsizei)sound->rate);
+		}
+		if (file)
+		{
+			ov_clear(file);
+			delete file;
+		}
 		sounds.push_back(sound);
+		if (!ok || alGetError() != AL_NO_ERROR)
+		{
+			ReleaseLocked(sound);
+			return nullptr;
+		}
 		return sound;
 	}
 
 	AudioChannel PlaySound(AudioSound* sound) override
 	{
+		std::lock_guard<std::mutex> lock(mutex);
 		if (!sound || !context)
 			return AudioChannel();
 		Stop(sound->channel);
@@ -186,12 +254,20 @@ public:
 		voice.muted = false;
 		voice.paused = false;
 		++voice.generation;
-		alSourcei(voice.source, AL_BUFFER, (ALint)sound->buffer);
-		alSourcei(voice.source, AL_SAMPLE_OFFSET, 0);   // not where a paused sound stopped
-		alSourcei(voice.source, AL_LOOPING, sound->looping ? AL_TRUE : AL_FALSE);
 		alSourcef(voice.source, AL_PITCH, 1.0f);
 		alSourcef(voice.source, AL_GAIN, 1.0f);
-		alSourcePlay(voice.source);
+		if (sound->file)
+		{
+			alSourcei(voice.source, AL_LOOPING, AL_FALSE);   // the feeder loops it
+			StartStream(voice, 0);
+		}
+		else
+		{
+			alSourcei(voice.source, AL_BUFFER, (ALint)sound->buffer);
+			alSourcei(voice.source, AL_SAMPLE_OFFSET, 0);   // not where a paused sound stopped
+			alSourcei(voice.source, AL_LOOPING, sound->looping ? AL_TRUE : AL_FALSE);
+			alSourcePlay(voice.source);
+		}
 		sound->channel.index = index;
 		sound->channel.generation = voice.generation;
 		return sound->channel;
@@ -202,15 +278,29 @@ public:
 	// paused would blurt out for a moment.
 	void SetPaused(AudioChannel channel, bool paused) override
 	{
+		std::lock_guard<std::mutex> lock(mutex);
 		Voice* voice = Find(channel);
 		if (!voice || voice->paused == paused)
 			return;
+		AudioSound* sound = voice->sound;
 		if (paused)
 		{
 			ALint offset = 0;
 			alGetSourcei(voice->source, AL_SAMPLE_OFFSET, &offset);
 			alSourceStop(voice->source);
-			alSourcei(voice->source, AL_SAMPLE_OFFSET, offset);   // taken up by the next play
+			if (sound->file)
+			{
+				sound->resumeAt = Wrap(*sound, sound->queueStart + offset);
+				Unqueue(*voice);
+			}
+			else
+			{
+				alSourcei(voice->source, AL_SAMPLE_OFFSET, offset);   // taken up by the next play
+			}
+		}
+		else if (sound->file)
+		{
+			StartStream(*voice, sound->resumeAt);
 		}
 		else
 		{
@@ -221,6 +311,7 @@ public:
 
 	void SetVolume(AudioChannel channel, float volume) override
 	{
+		std::lock_guard<std::mutex> lock(mutex);
 		if (Voice* voice = Find(channel))
 		{
 			voice->volume = volume;
@@ -230,6 +321,7 @@ public:
 
 	void SetMute(AudioChannel channel, bool mute) override
 	{
+		std::lock_guard<std::mutex> lock(mutex);
 		if (Voice* voice = Find(channel))
 		{
 			voice->muted = mute;
@@ -239,6 +331,7 @@ public:
 
 	void SetPitch(AudioChannel channel, float pitch) override
 	{
+		std::lock_guard<std::mutex> lock(mutex);
 		if (Voice* voice = Find(channel))
 			if (pitch > 0.0f)
 				alSourcef(voice->source, AL_PITCH, pitch);
@@ -247,12 +340,25 @@ public:
 	void Rewind(AudioChannel channel) override
 	{
 		// A paused source stays paused and starts from 0 ms when resumed.
-		if (Voice* voice = Find(channel))
+		std::lock_guard<std::mutex> lock(mutex);
+		Voice* voice = Find(channel);
+		if (!voice)
+			return;
+		if (!voice->sound->file)
 			alSourcei(voice->source, AL_SAMPLE_OFFSET, 0);
+		else if (voice->paused)
+			voice->sound->resumeAt = 0;
+		else
+		{
+			alSourceStop(voice->source);
+			Unqueue(*voice);
+			StartStream(*voice, 0);
+		}
 	}
 
 	AudioChannelState GetState(AudioChannel channel) override
 	{
+		std::lock_guard<std::mutex> lock(mutex);
 		Voice* voice = Find(channel);
 		if (!voice)
 			return AUDIO_CHANNEL_NONE;
@@ -261,19 +367,21 @@ public:
 
 	void ReleaseSound(AudioSound* sound) override
 	{
-		auto it = std::find(sounds.begin(), sounds.end(), sound);
-		if (!sound || it == sounds.end())
-			return;
-		for (Voice& voice : voices)
-			if (voice.sound == sound)
-				Detach(voice);
-		alDeleteBuffers(1, &sound->buffer);
-		sounds.erase(it);
-		delete sound;
+		std::lock_guard<std::mutex> lock(mutex);
+		ReleaseLocked(sound);
 	}
 
 	void Release() override
 	{
+		if (feeder.joinable())
+		{
+			{
+				std::lock_guard<std::mutex> lock(mutex);
+				quitting = true;
+			}
+			wake.notify_all();
+			feeder.join();
+		}
 		if (context)
 		{
 			// The deletes below go to the current context: make sure it is this one.
@@ -285,7 +393,7 @@ public:
 			}
 			voices.clear();
 			while (!sounds.empty())
-				ReleaseSound(sounds.back());
+				ReleaseLocked(sounds.back());
 			alcMakeContextCurrent(nullptr);
 			alcDestroyContext(context);
 			context = nullptr;
@@ -306,7 +414,8 @@ private:
 		bool        paused = false;
 	};
 
-	// A voice is live while its sound is playing or paused; a finished one is free.
+	// A voice is live while its sound is playing or paused; a finished one is free. A
+	// stream that ran dry for a moment, with more to come, is still playing.
 	bool Live(int index)
 	{
 		Voice& voice = voices[index];
@@ -318,8 +427,37 @@ private:
 		alGetSourcei(voice.source, AL_SOURCE_STATE, &state);
 		if (state == AL_PLAYING)
 			return true;
+		if (voice.sound->file)
+		{
+			ALint processed = 0;
+			alGetSourcei(voice.source, AL_BUFFERS_PROCESSED, &processed);
+			if (!voice.sound->drained || processed < voice.sound->queued)
+				return true;
+		}
 		Detach(voice);
 		return false;
+	}
+
+	void ReleaseLocked(AudioSound* sound)
+	{
+		auto it = std::find(sounds.begin(), sounds.end(), sound);
+		if (!sound || it == sounds.end())
+			return;
+		for (Voice& voice : voices)
+			if (voice.sound == sound)
+				Detach(voice);
+		if (sound->file)
+		{
+			alDeleteBuffers(kStreamBuffers, sound->buffers);
+			ov_clear(sound->file);
+			delete sound->file;
+		}
+		else
+		{
+			alDeleteBuffers(1, &sound->buffer);
+		}
+		sounds.erase(it);
+		delete sound;
 	}
 
 	Voice* Find(AudioChannel channel)
@@ -341,6 +479,8 @@ private:
 	void Detach(Voice& voice)
 	{
 		alSourceStop(voice.source);
+		if (voice.sound && voice.sound->file)
+			Unqueue(voice);
 		alSourcei(voice.source, AL_BUFFER, 0);
 		voice.sound = nullptr;
 		voice.paused = false;
@@ -353,16 +493,114 @@ private:
 		alSourcef(voice.source, AL_GAIN, gain);
 	}
 
+	// A frame of a stream, wrapped into the sound when it loops.
+	static ogg_int64_t Wrap(const AudioSound& sound, ogg_int64_t frame)
+	{
+		return sound.looping && sound.frames > 0 ? frame % sound.frames : frame;
+	}
+
+	// Takes every buffer off a stopped source.
+	void Unqueue(Voice& voice)
+	{
+		alSourcei(voice.source, AL_BUFFER, 0);
+		voice.sound->queued = 0;
+	}
+
+	// Queues the stream from a frame of the sound on and plays it.
+	void StartStream(Voice& voice, ogg_int64_t frame)
+	{
+		AudioSound& sound = *voice.sound;
+		sound.drained = ov_pcm_seek(sound.file, frame) != 0;
+		sound.queueStart = frame;
+		sound.queued = 0;
+		for (ALuint buffer : sound.buffers)
+			if (!Queue(voice, buffer))
+				break;
+		alSourcePlay(voice.source);
+	}
+
+	// Fills a buffer with what comes next in the stream (from its start again when it
+	// loops) and queues it. False when there is nothing more.
+	bool Queue(Voice& voice, ALuint buffer)
+	{
+		AudioSound& sound = *voice.sound;
+		const long size = kStreamFrames * sound.frameBytes;
+		long bytes = 0;
+		bool restarted = false;   // a loop that reads nothing after going back to the start
+		while (bytes < size && !sound.drained)
+		{
+			bool ended = false;
+			long read = ReadPcm(sound.file, sound.frameBytes / 2, sound.rate, scratch.data() + bytes, size - bytes, &ended);
+			bytes += read;
+			if (!ended)
+				continue;
+			if (!sound.looping || (restarted && read == 0) || ov_pcm_seek(sound.file, 0) != 0)
+				sound.drained = true;
+			restarted = true;
+		}
+		bytes -= bytes % sound.frameBytes;
+		if (bytes == 0)
+			return false;
+		alBufferData(buffer, sound.format, scratch.data(), (ALsizei)bytes, (ALsizei)sound.rate);
+		alSourceQueueBuffers(voice.source, 1, &buffer);
+		sound.queuedFrames[sound.queued++] = bytes / sound.frameBytes;
+		return true;
+	}
+
+	// The feeder: every few milliseconds, played buffers of each stream are refilled and
+	// queued again, and a stream that ran dry is started again.
+	void Feed()
+	{
+		std::unique_lock<std::mutex> lock(mutex);
+		while (!quitting)
+		{
+			for (Voice& voice : voices)
+				if (voice.sound && voice.sound->file && !voice.paused)
+					Refill(voice);
+			wake.wait_for(lock, std::chrono::milliseconds(20));
+		}
+	}
+
+	void Refill(Voice& voice)
+	{
+		AudioSound& sound = *voice.sound;
+		ALint processed = 0;
+		alGetSourcei(voice.source, AL_BUFFERS_PROCESSED, &processed);
+		for (; processed > 0 && sound.queued > 0; --processed)
+		{
+			ALuint buffer = 0;
+			alSourceUnqueueBuffers(voice.source, 1, &buffer);
+			sound.queueStart = Wrap(sound, sound.queueStart + sound.queuedFrames[0]);
+			std::copy(sound.queuedFrames + 1, sound.queuedFrames + sound.queued, sound.queuedFrames);
+			--sound.queued;
+			Queue(voice, buffer);
+		}
+		ALint state = AL_STOPPED;
+		alGetSourcei(voice.source, AL_SOURCE_STATE, &state);
+		if (state != AL_PLAYING && sound.queued > 0)
+			alSourcePlay(voice.source);
+	}
+
 	ALCdevice*               device = nullptr;
 	ALCcontext*              context = nullptr;
 	std::vector<Voice>       voices;
 	std::vector<AudioSound*> sounds;
+	std::vector<char>        scratch;   // one stream buffer's worth of PCM
+	std::mutex               mutex;     // the voices and sounds, shared with the feeder
+	std::condition_variable  wake;
+	std::thread              feeder;
+	bool                     quitting = false;
 };
 }
 
 AudioSystem* PlatformAudioCreate()
 {
 	return new OpenALAudio;
+}
+
+void PlatformAudioStreamLongerThan(double seconds)
+{
+	sStreamLongerThan = seconds;
 }
 
 double PlatformAudioOggSeconds(const char* path)

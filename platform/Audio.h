@@ -49,5 +49,9 @@ public:
 // calls go to the one current context, so only one system may be initialised at a time.
 AudioSystem* PlatformAudioCreate();
 
+// Files longer than this are streamed as they play rather than decoded whole when created
+// (10 s unless set; tests set it to play short files both ways).
+void PlatformAudioStreamLongerThan(double seconds);
+
 // Length of an OGG Vorbis file in seconds; -1 if it is missing or cannot be decoded.
 double PlatformAudioOggSeconds(const char* path);

@@ -19,11 +19,13 @@ const long        kWindow = 441 * 4;   // 10 ms of 44.1 kHz stereo 16-bit, as co
 // Per process: ctest may run these side by side.
 std::string TempFile(const char* name) { return testing::TempDir() + "nullvane" + std::to_string(getpid()) + name; }
 
-class SoundOpenAL : public ::testing::Test
+// Each test plays its sound decoded whole, and again streamed as the music is.
+class SoundOpenAL : public ::testing::TestWithParam<bool>
 {
 protected:
 	void SetUp() override
 	{
+		PlatformAudioStreamLongerThan(GetParam() ? 0.0 : 10.0);
 		// OpenAL Soft reads this once, at the first call into it.
 		std::ofstream(TempFile("alsoft.conf")) << "[general]\ndrivers=wave\nfrequency=44100\nchannels=stereo\nsample-type=int16\n"
 		                                          "dither=false\n[wave]\nfile=" << TempFile("mix.wav") << "\n";
@@ -82,7 +84,7 @@ protected:
 };
 }
 
-TEST_F(SoundOpenAL, MusicIsAudibleAndSilentWhilePausedOrMuted)
+TEST_P(SoundOpenAL, MusicIsAudibleAndSilentWhilePausedOrMuted)
 {
 	AudioSound* music = audio->CreateStream(kTone, true);
 	long         start = After(0.1);
@@ -109,7 +111,7 @@ TEST_F(SoundOpenAL, MusicIsAudibleAndSilentWhilePausedOrMuted)
 	EXPECT_NEAR(Peak(marks[3], end), level, level * 0.1) << "past the end of the file: it loops";
 }
 
-TEST_F(SoundOpenAL, OneShotResumesInPlaceRewindsToItsStartAndPitchShortensIt)
+TEST_P(SoundOpenAL, OneShotResumesInPlaceRewindsToItsStartAndPitchShortensIt)
 {
 	AudioSound* once = audio->CreateStream(kTone, false);
 	long marks[4] = { After(0.1) }, resumed = 0;
@@ -138,7 +140,7 @@ TEST_F(SoundOpenAL, OneShotResumesInPlaceRewindsToItsStartAndPitchShortensIt)
 	EXPECT_NEAR(Loud(marks[2], marks[3]), 67, 6) << "two thirds of the time";
 }
 
-TEST_F(SoundOpenAL, BrokenFilesGiveNoSoundAndNoLengthQuietly)
+TEST_P(SoundOpenAL, BrokenFilesGiveNoSoundAndNoLengthQuietly)
 {
 	std::vector<char> head(300);
 	std::ifstream(kTone, std::ios::binary).read(head.data(), head.size());
@@ -153,3 +155,6 @@ TEST_F(SoundOpenAL, BrokenFilesGiveNoSoundAndNoLengthQuietly)
 	}
 	EXPECT_TRUE(!audio->CreateStream(nullptr, true) && PlatformAudioOggSeconds(nullptr) == -1.0);
 }
+
+INSTANTIATE_TEST_SUITE_P(WholeAndStreamed, SoundOpenAL, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "Streamed" : "Whole"; });
