@@ -48,7 +48,7 @@ AABB BoxAround(const KEVec2& centre, float half)
 void DrawPicture(KEGfxVertexList* mesh, const KEMtx33& transform, KEGfxTexture* picture)
 {
 	KEGfxSetBlendMode(KE_BLEND_MODE_BLEND);
-	KEGfxSetRenderMode(KE_RENDER_MODE_TEXTURE);
+	KEGfxSetRenderMode(picture ? KE_RENDER_MODE_TEXTURE : KE_RENDER_MODE_COLOR);
 	KEGfxSetTransform(&transform);
 	KEGfxTextureSet(picture, 0.0f, 0.0f);
 	KEGfxMeshDraw(mesh, KE_MESH_DRAW_TRIANGLES);

@@ -59,8 +59,8 @@ KEGfxVertexList* CreateQuad(float half, unsigned int firstColor, unsigned int se
 // The square box of side 2 * half around a centre.
 AABB BoxAround(const KEVec2& centre, float half);
 
-// Draws a mesh with a picture, blended, at the transform; then leaves the tint white and
-// opaque for whatever is drawn next (the actors' pictures draw this way).
+// Draws a mesh with a picture (null: in its own vertex colours), blended, at the transform;
+// then leaves the tint white and opaque for whatever is drawn next (the actors draw this way).
 void DrawPicture(KEGfxVertexList* mesh, const KEMtx33& transform, KEGfxTexture* picture);
 
 // Transform of a drawn object: scale, then turn, then move to position.

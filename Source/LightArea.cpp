@@ -26,20 +26,11 @@ void LightArea::Draw()
 {
 	if (!light)
 		return;
+	// Highlighted under the cursor; a dark lamp's area in its own colour.
 	if (light->mouseOver)
-	{
 		DrawPicture(mesh, transform, highlightTexture);
-	}
 	else if (!light->switchedOn)
-	{
-		KEGfxSetBlendMode(KE_BLEND_MODE_BLEND);
-		KEGfxSetRenderMode(KE_RENDER_MODE_COLOR);
-		KEGfxSetTransform(&transform);
-		KEGfxTextureSet(nullptr, 0.0f, 0.0f);
-		KEGfxMeshDraw(mesh, KE_MESH_DRAW_TRIANGLES);
-		KEGfxSetTintColor(1.0f, 1.0f, 1.0f, 1.0f);
-		KEGfxSetTransparency(1.0f);
-	}
+		DrawPicture(mesh, transform, nullptr);
 }
 
 void LightArea::Unload()
