@@ -23,6 +23,11 @@
 
 namespace
 {
+class OpenALAudio;
+std::mutex                sFeedersLock;
+std::vector<OpenALAudio*> sFeeding;   // systems whose feeder runs; stopped at exit
+void StopFeedersAtExit();
+
 const int  kStreamBuffers = 4;
 const long kStreamFrames = 8192;     // per buffer: about 0.19 s at 44.1 kHz
 double     sStreamLongerThan = 10.0; // seconds
@@ -185,6 +190,12 @@ public:
 		scratch.resize(kStreamFrames * 4);
 		quitting = false;
 		feeder = std::thread([this] { Feed(); });
+		// exit() (a fatal report, or a program that never releases its sound) tears OpenAL
+		// down from under a running feeder: the feeders stop first.
+		static bool registered = atexit(StopFeedersAtExit) == 0;
+		(void)registered;
+		std::lock_guard<std::mutex> lock(sFeedersLock);
+		sFeeding.push_back(this);
 		return true;
 	}
 
@@ -373,15 +384,11 @@ public:
 
 	void Release() override
 	{
-		if (feeder.joinable())
 		{
-			{
-				std::lock_guard<std::mutex> lock(mutex);
-				quitting = true;
-			}
-			wake.notify_all();
-			feeder.join();
+			std::lock_guard<std::mutex> lock(sFeedersLock);
+			sFeeding.erase(std::remove(sFeeding.begin(), sFeeding.end(), this), sFeeding.end());
 		}
+		StopFeeder();
 		if (context)
 		{
 			// The deletes below go to the current context: make sure it is this one.
@@ -401,6 +408,18 @@ public:
 		if (device)
 			alcCloseDevice(device);
 		device = nullptr;
+	}
+
+	void StopFeeder()
+	{
+		if (!feeder.joinable())
+			return;
+		{
+			std::lock_guard<std::mutex> lock(mutex);
+			quitting = true;
+		}
+		wake.notify_all();
+		feeder.join();
 	}
 
 private:
@@ -591,6 +610,16 @@ private:
 	std::thread              feeder;
 	bool                     quitting = false;
 };
+}
+
+namespace
+{
+void StopFeedersAtExit()
+{
+	std::lock_guard<std::mutex> lock(sFeedersLock);
+	for (OpenALAudio* audio : sFeeding)
+		audio->StopFeeder();
+}
 }
 
 AudioSystem* PlatformAudioCreate()
