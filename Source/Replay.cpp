@@ -213,6 +213,7 @@ int ReplayRun(const Replay& replay)
 {
 	KESysInit(nullptr, 1, 800, 600, 0, 60, nullptr);
 	KEFrameRateControllerUseVirtualClock(true);
+	PlatformInputScripted(true);
 	GameStartUp();
 	KEGameStateMgrInit(replay.start);
 

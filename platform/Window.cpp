@@ -17,6 +17,7 @@ bool          sScanDown[SDL_NUM_SCANCODES];
 int           sCursorX = 0;
 int           sCursorY = 0;
 int           sCursorCounter = 0;
+bool          sScripted = false;        // a replay holds the keys and cursor
 
 // Windows virtual-key codes by SDL scancode (key positions, independent of the layout).
 struct ScanVk { SDL_Scancode scan; unsigned char vk; };
@@ -348,9 +349,12 @@ void PlatformPumpEvents(PlatformMessageHandler handler)
 			break;
 		case SDL_KEYDOWN:
 		case SDL_KEYUP:
-			HandleKey(event.key, handler);
+			if (!sScripted)
+				HandleKey(event.key, handler);
 			break;
 		case SDL_MOUSEMOTION:
+			if (sScripted)
+				break;
 			sCursorX = event.motion.x;
 			sCursorY = event.motion.y;
 			if (handler)
@@ -358,10 +362,11 @@ void PlatformPumpEvents(PlatformMessageHandler handler)
 			break;
 		case SDL_MOUSEBUTTONDOWN:
 		case SDL_MOUSEBUTTONUP:
-			HandleButton(event.button, handler);
+			if (!sScripted)
+				HandleButton(event.button, handler);
 			break;
 		default:
-			if (PlatformGamepadHandleEvent(event))
+			if (PlatformGamepadHandleEvent(event) && !sScripted)
 				RefreshPadKeys(handler);
 			break;
 		}
@@ -431,6 +436,11 @@ void PlatformInputSetCursor(int x, int y)
 {
 	sCursorX = x;
 	sCursorY = y;
+}
+
+void PlatformInputScripted(bool scripted)
+{
+	sScripted = scripted;
 }
 
 void PlatformInputClearKeys()

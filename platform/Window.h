@@ -73,6 +73,9 @@ void  PlatformInputGetCursor(int* pX, int* pY);   // client pixels, origin top-l
 // Test seam: write the same table and cursor the pump fills (the key exactly as given).
 void  PlatformInputSetKey(unsigned char vk, bool down);
 void  PlatformInputSetCursor(int x, int y);
+// Replays: while set, the pump ignores the real keyboard, mouse and pad (the pointer entering
+// the window would move the cursor), and the table and cursor change only through the above.
+void  PlatformInputScripted(bool scripted);
 // Clears the key table (every key up); the cursor stays.
 void  PlatformInputClearKeys();
 // Virtual-key code for an SDL scancode (0 when the key has none).

@@ -66,6 +66,22 @@ TEST(Input, PumpMapsKeyPositionsAndButtonsToVirtualKeys)
 	EXPECT_EQ(seen, "TR-");
 }
 
+TEST(Input, ScriptedInputIgnoresTheRealKeyboardAndMouse)
+{
+	ASSERT_TRUE(HarnessStartEngine());
+	PlatformInputSetCursor(10, 20);
+	PlatformInputScripted(true);
+	PlatformPushKeyEvent(44, true);
+	PlatformPushMouseButtonEvent(1, true, 300, 400);
+	KESysUpdate();
+	KEInputUpdate();
+	PlatformInputScripted(false);
+	int x = 0, y = 0;
+	KEInputGetCursorPosition(&x, &y);
+	EXPECT_FALSE(KEInputCheckCurr(0x20) || KEInputCheckCurr(0x01));
+	EXPECT_TRUE(x == 10 && y == 20) << x << "," << y;
+}
+
 TEST(Input, CursorIsScaledBackToWindowPixelsInFullScreen)
 {
 	ASSERT_TRUE(HarnessStartEngine());
