@@ -400,8 +400,10 @@ void Menu::Draw()
 	KEGfxSetTintColor(1.0f, 1.0f, 1.0f, 1.0f);
 	KEGfxTextureSet(texture, 0.0f, 0.0f);
 	KEGfxMeshDraw(mesh, KE_MESH_DRAW_TRIANGLES);
+	// After the splash its pictures stay at alpha 0: blended, they would change no pixel.
 	for (Menu_box* logo : logos)
-		logo->Draw();
+		if (logo->tint[3] > 0.0f)
+			logo->Draw();
 }
 
 void Menu::Unload()
