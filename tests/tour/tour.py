@@ -271,9 +271,9 @@ class Game:
         Image.fromarray(shot.astype(np.uint8)).save(path)
         return path
 
-    def wait_screen(self, name, check, timeout=60.0):
+    def wait_screen(self, name, check, timeout=60.0, give_up=False):
         """Screenshots until check(shot) holds; returns the shot, saved under name.
-        check returns (holds, what it saw)."""
+        check returns (holds, what it saw). On timeout: None if give_up, else a failure."""
         deadline = time.monotonic() + timeout
         seen = None
         while True:
@@ -286,6 +286,8 @@ class Game:
                 log(f'{self.tag}: {name} ({seen}) -> {os.path.basename(path)}')
                 return shot
             if time.monotonic() > deadline:
+                if give_up:
+                    return None
                 path = self.save(shot, 'FAILED-' + name)
                 raise TourFailure(f'no {name} within {timeout} s; last seen {seen}; screenshot {path}')
             time.sleep(0.1)
@@ -339,29 +341,18 @@ class Game:
         time.sleep(0.1)
 
     def press(self, key, name, after, before, timeout=60.0, action=None):
-        """Taps a key (or runs an action) and waits for the screen it leads to. A press and
-        its release that both fall within one slow frame never reach the game: while the
-        screen still shows where the key was pressed, seconds later, it is pressed again."""
+        """Taps a key (or runs an action) and waits for the screen it leads to. A key that
+        arrives while the game is between states never reaches it: while the screen still
+        shows where the key was pressed, seconds later, it is pressed again."""
         deadline = time.monotonic() + timeout
         while True:
             (action or (lambda: self.tap(key)))()
-            again = time.monotonic() + 4.0
-            while True:
-                if not self.alive():
-                    raise TourFailure(f'waiting for {name}: the game ended with status {self.process.returncode}')
-                shot = self.shot()
-                holds, seen = after(shot)
-                if holds:
-                    path = self.save(shot, name)
-                    log(f'{self.tag}: {name} ({seen}) -> {os.path.basename(path)}')
-                    return shot
-                if time.monotonic() > again:
-                    break
-                time.sleep(0.1)
+            shot = self.wait_screen(name, after, timeout=4.0, give_up=True)
+            if shot is not None:
+                return shot
             if time.monotonic() > deadline:
-                path = self.save(shot, 'FAILED-' + name)
-                raise TourFailure(f'no {name} within {timeout} s; last seen {seen}; screenshot {path}')
-            if not before(shot)[0]:   # on its way somewhere: no second press
+                return self.wait_screen(name, after, timeout=0.0)
+            if not before(self.shot())[0]:   # on its way somewhere: no second press
                 return self.wait_screen(name, after, timeout=max(1.0, deadline - time.monotonic()))
             log(f'{self.tag}: {name}: the game missed the key; pressing it again')
 
