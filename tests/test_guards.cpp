@@ -30,72 +30,51 @@ const std::vector<std::string> kHall = {
 	"################",
 };
 
-// A standing guard's rotation: no heading, a single-precision quarter turn less 1.57 (0.00079637).
-const float kRestRotation = (float)((double)std::atan2(1.0f, 0.0f) - 1.57);
-
 void PlaceGuard(BasicGuard& g, int column, int row)
 {
 	g.position = CellCentre(column, row);
 	g.homeCell = {(float)column, (float)row};
 }
 
-float Distance(KEVec2 a, KEVec2 b)
-{
-	return std::hypot(a.x - b.x, a.y - b.y);
-}
+float Distance(KEVec2 a, KEVec2 b) { return std::hypot(a.x - b.x, a.y - b.y); }
 }
 
-TEST(GuardTest, PatrolsItsRouteAndAnEmptyRouteStandsStill)
+TEST(GuardTest, PatrolsStandsWithoutARouteAndAChaseEndsStandingAtTheRouteEnd)
 {
 	ActorWorld world(kHall);
 	Player p;
-	BasicGuard walker(&p), stander(&p);
-	p.position = CellCentre(1, 7);
+	BasicGuard walker(&p), stander(&p), chaser(&p);
+	p.position = CellCentre(13, 6);   // behind the wall block from the chaser
 	PlaceGuard(walker, 2, 2);
 	walker.patrolRoute = {{300.0f, 100.0f}, {100.0f, 100.0f}};   // out, then home
 	PlaceGuard(stander, 5, 5);
-	auto started = world.Start({&walker, &stander, &p});
+	PlaceGuard(chaser, 2, 5);
+	auto started = world.Start({&walker, &stander, &chaser, &p});
+	chaser.state = GUARD_PURSUE;
+	chaser.pursuitTarget = TARGET_PLAYER;
+	world.Run({&chaser});
+	EXPECT_TRUE(chaser.path.empty());   // the first replanning waits for the chase timer
+	world.Run({&chaser}, 11);
+	ASSERT_FALSE(chaser.path.empty());
+	EXPECT_FLOAT_EQ(chaser.speed, 180.0f);
 	bool reachedPoint = false, backHome = false;
 	for (int frame = 0; frame < 400; ++frame)
 	{
-		world.Run({&walker, &stander, &p});
+		world.Run({&walker, &stander, &chaser, &p});
 		reachedPoint |= walker.position.x > 268.0f;   // it turns within 30 units of a point
 		backHome |= reachedPoint && Distance(walker.position, walker.homePosition) < 31.0f;
 		EXPECT_LT(std::fabs(walker.position.y - 100.0f), 1.0f);
+		EXPECT_EQ(CheckMapCollision(chaser.position.x / 40.0f, chaser.position.y / 40.0f, 0.1f, 0.1f), 0);
 	}
 	EXPECT_TRUE(reachedPoint && backHome);
-	// Its rotation is its heading plus the small offset.
+	// The rotation is the heading plus a small offset (a float quarter turn less 1.57), at rest too.
 	EXPECT_NEAR(std::remainder(walker.rotation - std::atan2(walker.velocity.y, walker.velocity.x), 2.0 * M_PI),
 	            0.00079637, 1e-6);
-	EXPECT_FLOAT_EQ(stander.position.x, CellCentre(5, 5).x);
-	EXPECT_FLOAT_EQ(stander.position.y, CellCentre(5, 5).y);
+	EXPECT_FLOAT_EQ(chaser.rotation, (float)((double)std::atan2(1.0f, 0.0f) - 1.57));
+	EXPECT_LT(Distance(chaser.position, p.position), 30.0f);
+	EXPECT_TRUE(chaser.velocity.x == 0.0f && chaser.velocity.y == 0.0f);
+	EXPECT_TRUE(stander.position.x == CellCentre(5, 5).x && stander.position.y == CellCentre(5, 5).y);
 	EXPECT_EQ(stander.state, GUARD_PATROL);
-}
-
-TEST(GuardTest, AChaseEndsStandingAtTheRouteEnd)
-{
-	ActorWorld world(kHall);
-	Player p;
-	BasicGuard g(&p);
-	p.position = CellCentre(13, 6);   // behind the wall block from the guard
-	PlaceGuard(g, 2, 5);
-	auto started = world.Start({&g, &p});
-	g.state = GUARD_PURSUE;
-	g.pursuitTarget = TARGET_PLAYER;
-	world.Run({&g, &p});
-	EXPECT_TRUE(g.path.empty());   // the first replanning waits for the chase timer
-	world.Run({&g, &p}, 11);
-	ASSERT_FALSE(g.path.empty());
-	EXPECT_FLOAT_EQ(g.speed, 180.0f);
-	for (int frame = 0; frame < 300 && Distance(g.position, p.position) > 10.0f; ++frame)
-		world.Run({&g, &p});
-	world.Run({&g, &p}, 5);
-	EXPECT_LT(Distance(g.position, CellCentre(13, 6)), 30.0f);
-	EXPECT_EQ(g.velocity.x, 0.0f);
-	EXPECT_EQ(g.velocity.y, 0.0f);
-	EXPECT_FLOAT_EQ(g.rotation, kRestRotation);
-	// Never inside the wall block on the way.
-	EXPECT_EQ(CheckMapCollision(g.position.x / 40.0f, g.position.y / 40.0f, 0.1f, 0.1f), 0);
 }
 
 TEST(GuardTest, ARadioGuardSwitchesThePlayingRadioOffAfter120FramesAndGoesHome)
@@ -108,30 +87,29 @@ TEST(GuardTest, ARadioGuardSwitchesThePlayingRadioOffAfter120FramesAndGoesHome)
 	radio.position = CellCentre(8, 2);
 	PlaceGuard(g, 2, 2);
 	auto started = world.Start({&radio, &g, &p});
-	world.Run({&radio, &g, &p}, 30);
-	EXPECT_FLOAT_EQ(g.position.x, CellCentre(2, 2).x);   // no patrol: it stands
+	auto run = [&](int n) { world.Run({&radio, &g, &p}, n); };
+	run(30);
+	EXPECT_FLOAT_EQ(g.position.x, CellCentre(2, 2).x);   // a silent radio: it stands
 	radio.hacked = radio.switchedOn = true;
-	int longest = 0, frame = 0;
-	for (; frame < 600 && radio.switchedOn; ++frame)
+	int longest = 0;
+	for (int frame = 0; frame < 600 && radio.switchedOn; ++frame, run(1))
 	{
 		EXPECT_TRUE(frame == 0 || g.state == GUARD_PURSUE);
-		world.Run({&radio, &g, &p});
 		longest = std::max(longest, g.waitCounter);
 	}
 	ASSERT_FALSE(radio.switchedOn);
-	EXPECT_EQ(longest, 119);   // the 120th frame at the radio switches it off
+	EXPECT_EQ(longest, 119);     // the 120th frame at the radio switches it off
 	EXPECT_EQ(g.waitCounter, 0);
 	EXPECT_EQ(g.state, GUARD_RETURN);
-	for (frame = 0; frame < 600 && g.state != GUARD_PATROL; ++frame)
-		world.Run({&radio, &g, &p});
+	for (int frame = 0; frame < 600 && g.state != GUARD_PATROL; ++frame)
+		run(1);
 	EXPECT_EQ(g.state, GUARD_PATROL);
 	EXPECT_LT(Distance(g.position, g.homePosition), 30.0f);
 	EXPECT_EQ(g.velocity.x, 0.0f);   // home again, and standing
-	// Music switched off by the player turns a pursuing guard home at once.
-	radio.switchedOn = true;
-	world.Run({&radio, &g, &p}, 10);
+	radio.switchedOn = true;   // music switched off by the player turns a pursuer home at once
+	run(10);
 	radio.switchedOn = false;
-	world.Run({&radio, &g, &p});
+	run(1);
 	EXPECT_EQ(g.state, GUARD_RETURN);
 }
 
@@ -147,64 +125,50 @@ TEST(GuardTest, ALampGuardIgnoresADarkLampUntilItStandsInTheLitArea)
 	area.position = CellCentre(5, 5);
 	PlaceGuard(g, 1, 1);
 	auto started = world.Start({&lamp, &area, &g, &p});
+	auto run = [&](int n) { world.Run({&lamp, &g, &p}, n); };
 	lamp.hacked = true;
 	lamp.switchedOn = false;
-	world.Run({&lamp, &g, &p}, 60);
-	EXPECT_EQ(g.state, GUARD_PATROL);   // outside the area: the dark lamp is not its business
+	run(60);
+	EXPECT_EQ(g.state, GUARD_PATROL);   // outside the area the dark lamp is not its business
 	g.position = CellCentre(5, 5);
-	int frame = 0;
-	for (; frame < 900 && !lamp.switchedOn; ++frame)
-		world.Run({&lamp, &g, &p});
+	for (int frame = 0; frame < 900 && !lamp.switchedOn; ++frame)
+		run(1);
 	EXPECT_TRUE(lamp.switchedOn);
 	EXPECT_EQ(g.state, GUARD_RETURN);
 	EXPECT_EQ(g.waitCounter, 0);
-	// Touching the dark lamp then stepping away starts the count over.
-	lamp.switchedOn = false;
+	lamp.switchedOn = false;   // touching the dark lamp then stepping away starts the count over
 	g.position = lamp.position;
 	g.state = GUARD_PATROL;
-	world.Run({&lamp, &g, &p}, 50);
+	run(50);
 	EXPECT_GT(g.waitCounter, 0);
 	g.position = CellCentre(1, 1);
-	world.Run({&lamp, &g, &p}, 2);
+	run(2);
 	EXPECT_EQ(g.waitCounter, 0);
 }
 
-TEST(GuardTest, WallsStopItAndWithoutARouteOnlyTheSecondStepMovesIt)
+TEST(GuardTest, WallsStopItAndWithoutARouteOnlyTheOldVelocityCreeps)
 {
-	ActorWorld world({
-		"#########",
-		"#.......#",
-		"#.....###",
-		"#.....#5#",
-		"#.....###",
-		"#.......#",
-		"#########",
-	});
+	ActorWorld world(kHall);
 	Player p;
-	Radio shut(&p);   // a radio no one can reach
+	Radio shut(&p);
 	BasicGuard g(&p, &shut);
-	p.position = CellCentre(1, 5);
-	shut.position = CellCentre(7, 3);
+	p.position = CellCentre(1, 7);
+	shut.position = CellCentre(10, 4);   // inside the wall block: no route reaches it
 	PlaceGuard(g, 4, 3);
 	auto started = world.Start({&shut, &g, &p});
-	// A wall ahead: pushed back, and the velocity is gone.
-	g.position = {CellCentre(5, 3).x + 3.0f, CellCentre(5, 3).y};
+	g.position = {CellCentre(9, 4).x + 3.0f, CellCentre(9, 4).y};   // a wall ahead: pushed back, velocity gone
 	g.velocity = {1.0f, 0.0f};
 	world.Run({&g});
 	EXPECT_TRUE(g.collisionFlags & MAP_HIT_RIGHT);
 	EXPECT_EQ(g.velocity.x, 0.0f);
-	// No route to the playing radio: the path is empty and the old velocity only creeps
-	// the guard along by one unit a second.
 	g.position = CellCentre(2, 3);
 	g.velocity = {0.0f, 1.0f};
 	shut.hacked = shut.switchedOn = true;
-	world.Run({&shut, &g, &p});
-	world.Run({&shut, &g, &p});
-	EXPECT_TRUE(g.pathReady);
-	EXPECT_TRUE(g.path.empty());
+	world.Run({&shut, &g, &p}, 2);
+	EXPECT_TRUE(g.pathReady && g.path.empty());
 	const float y = g.position.y;
 	world.Run({&shut, &g, &p}, 60);
-	EXPECT_NEAR(g.position.y - y, 1.0f, 1e-3);
+	EXPECT_NEAR(g.position.y - y, 1.0f, 1e-3);   // one unit a second
 }
 
 TEST(SightTest, HalfPlaneRangeWallsAndMemory)
@@ -214,7 +178,6 @@ TEST(SightTest, HalfPlaneRangeWallsAndMemory)
 	BasicGuard g(&p);
 	Sight v(&g, &p);
 	PlaceGuard(g, 4, 3);   // (180.5, 140.5), facing right
-	p.position = {330.5f, 140.5f};
 	auto started = world.Start({&g, &p, &v});
 	auto sees = [&](KEVec2 at)
 	{
@@ -223,25 +186,22 @@ TEST(SightTest, HalfPlaneRangeWallsAndMemory)
 		return v.seesPlayer;
 	};
 	const KEVec2 eye = g.position;
-	EXPECT_TRUE(sees({eye.x + 150.0f, eye.y}));     // exactly at the range
+	EXPECT_TRUE(sees({eye.x + 150.0f, eye.y}));   // exactly at the range
 	EXPECT_FALSE(sees({eye.x + 150.01f, eye.y}));
-	EXPECT_TRUE(sees({eye.x, eye.y + 100.0f}));     // abreast counts as in front
-	// Behind the guard the answer stays what it was, either way.
-	EXPECT_TRUE(sees({eye.x - 60.0f, eye.y}));
+	EXPECT_TRUE(sees({eye.x, eye.y + 100.0f}));   // abreast counts as in front
+	EXPECT_TRUE(sees({eye.x - 60.0f, eye.y}));    // behind, the answer stays what it was, either way
 	v.seesPlayer = false;
 	EXPECT_FALSE(sees({eye.x - 60.0f, eye.y}));
-	// A wall cell in the block between them hides the player; off-map cells never do.
-	EXPECT_FALSE(sees({CellCentre(11, 4).x, CellCentre(11, 4).y}));   // behind the block, in range
+	EXPECT_FALSE(sees(CellCentre(11, 4)));   // a wall cell of the block between them hides the player
 	g.position = CellCentre(9, 3);
 	EXPECT_FALSE(sees(CellCentre(11, 4)));
 	g.position = {610.5f, 180.5f};   // standing in the east wall cell, looking back in
 	g.rotation = 3.1415925f;
-	EXPECT_TRUE(sees({595.5f, 180.5f}));   // both offsets below a cell: only the player's cell is looked at
-	EXPECT_FALSE(sees({525.5f, 180.5f}));  // two whole cells away the block reaches the wall
+	EXPECT_TRUE(sees({595.5f, 180.5f}));    // both offsets below a cell: only the player's cell is looked at
+	EXPECT_FALSE(sees({525.5f, 180.5f}));   // two whole cells away the block reaches the wall
 	g.position = eye;
 	g.rotation = 0.0f;
-	// A hidden player is never seen, and a chase turns into a return on the next frame.
-	EXPECT_TRUE(sees({eye.x + 50.0f, eye.y}));
+	EXPECT_TRUE(sees({eye.x + 50.0f, eye.y}));   // a hidden player is never seen, and a chase turns into a return
 	world.Run({&v});
 	EXPECT_EQ(g.state, GUARD_PURSUE);
 	EXPECT_EQ(g.pursuitTarget, TARGET_PLAYER);
@@ -255,25 +215,21 @@ TEST(SightTest, HalfPlaneRangeWallsAndMemory)
 
 TEST(SightTest, CellsOffTheMapAreNotWalls)
 {
-	ActorWorld world({
-		".....",
-		".....",
-		".....",
-	});
+	ActorWorld world({".....", ".....", "....."});
 	Player p;
 	BasicGuard g(&p);
 	Sight v(&g, &p);
 	auto started = world.Start({&g, &p, &v});
-	g.position = {300.0f, 60.5f};   // east of the map, looking west at its last column
-	g.rotation = 3.1415925f;
-	p.position = CellCentre(4, 1);
-	world.Run({&v});
-	EXPECT_TRUE(v.seesPlayer);
-	g.position = {-50.0f, 20.5f};   // west of it, looking east at its first column
-	g.rotation = 0.0f;
-	p.position = CellCentre(0, 0);
-	world.Run({&v});
-	EXPECT_TRUE(v.seesPlayer);
+	// East of the map looking west at its last column, and west of it looking east at the first.
+	for (auto [at, facing, player] : {std::tuple{KEVec2{300.0f, 60.5f}, 3.1415925f, CellCentre(4, 1)},
+	                                  {KEVec2{-50.0f, 20.5f}, 0.0f, CellCentre(0, 0)}})
+	{
+		g.position = at;
+		g.rotation = facing;
+		p.position = player;
+		world.Run({&v});
+		EXPECT_TRUE(v.seesPlayer) << at.x;
+	}
 }
 
 TEST(PopUpTest, GruntsUntilPlannedThenFadesAndShowsTheChase)
@@ -284,45 +240,36 @@ TEST(PopUpTest, GruntsUntilPlannedThenFadesAndShowsTheChase)
 	PlaceGuard(g, 3, 3);
 	auto started = world.Start({&g, &p});
 	VisualPopUp& pop = *g.popUp;
-	pop.Update();
+	auto update = [&](int n) { for (int i = 0; i < n; ++i) pop.Update(); };
+	update(1);
 	EXPECT_LE(pop.icon->tint[3], 0.0f);   // nothing shows before the first alarm
 	g.state = GUARD_PURSUE;
 	g.pursuitTarget = TARGET_LIGHT;
-	for (int i = 0; i < 3; ++i)
-		pop.Update();
+	update(3);
 	EXPECT_EQ(world.Grunts(), 3);
 	EXPECT_EQ(pop.icon->imageIndex, 1);
 	EXPECT_EQ(pop.icon->tint[3], 1.0f);
 	g.pathReady = true;   // planned: silent, and the icon fades over 20 frames
-	for (int i = 0; i < 19; ++i)
-		pop.Update();
+	update(19);
 	EXPECT_GT(pop.icon->tint[3], 0.0f);
-	pop.Update();
+	update(1);
 	EXPECT_LT(pop.icon->tint[3], 0.01f);
-	EXPECT_EQ(world.Grunts(), 3);
 	g.pursuitTarget = TARGET_PLAYER;   // chasing, once the alarm counted it: the other icon, no grunt
-	pop.Update();
+	update(1);
 	EXPECT_LT(pop.icon->tint[3], 0.01f);
 	g.alarmCounted = true;
-	pop.Update();
+	update(1);
 	EXPECT_EQ(pop.icon->imageIndex, 0);
 	EXPECT_EQ(pop.icon->tint[3], 1.0f);
 	EXPECT_EQ(world.Grunts(), 3);
 	EXPECT_FLOAT_EQ(pop.icon->position.y, g.position.y + 30.0f);
 }
 
-// Every actor through the real renderer, saved as actors_scene.png beside the test for a look.
+// Every actor through the real renderer, saved as actors_scene.png for a look.
 TEST(ActorsPicture, EveryActorDrawn)
 {
-	ActorWorld world({
-		"###########",
-		"#.........#",
-		"#.........#",
-		"#...###...#",
-		"#.........#",
-		"#.........#",
-		"###########",
-	});
+	ActorWorld world({"###########", "#.........#", "#.........#", "#...###...#", "#.........#", "#.........#",
+	                  "###########"});
 	Player p;
 	Path floor;
 	Wall walls;
@@ -341,13 +288,11 @@ TEST(ActorsPicture, EveryActorDrawn)
 	bush.position = CellCentre(4, 2);
 	PlaceGuard(guard, 6, 2);
 	auto started = world.Start({&floor, &walls, &server, &radio, &lamp, &area, &bush, &guard, &p, &sight});
-	radio.hacked = radio.switchedOn = true;
-	lamp.hacked = true;
+	radio.hacked = radio.switchedOn = lamp.hacked = true;
 	lamp.switchedOn = false;
 	guard.rotation = 3.1415925f;
 	p.hackCounter = 20;
 	KEGfxSetCamPosition(220.0f, 140.0f);
-	std::vector<GameObject*> scene = {&floor, &walls, &server, &radio, &lamp, &bush, &guard, &p, &area, &sight};
 	for (GameObject* o : std::vector<GameObject*>{&server, &radio, &bush, &guard, &sight})
 		o->Update();
 	guard.state = GUARD_PURSUE;   // show its pop-up
@@ -361,11 +306,10 @@ TEST(ActorsPicture, EveryActorDrawn)
 	KEGfxSetRenderMode(KE_RENDER_MODE_COLOR);   // as a level starts its drawing
 	KEGfxTextureSet(nullptr, 0.0f, 0.0f);
 	KEGfxSetTransparency(1.0f);
-	for (GameObject* o : scene)
+	for (GameObject* o : std::vector<GameObject*>{&floor, &walls, &server, &radio, &lamp, &bush, &guard, &p, &area, &sight})
 		o->Draw();
 	EXPECT_TRUE(UiSaveBackBuffer(UiOutputPath("actors_scene.png")));
-	// The map (screen 180..620 by 160..440) shows no background: every cell has its tile.
-	int magenta = 0;
+	int magenta = 0;   // the map (screen 180..620 by 160..440) shows no background
 	for (UiColor c : UiReadRegion(180, 160, 440, 280))
 		magenta += UiNear(c, {255, 0, 255}, 20);
 	EXPECT_EQ(magenta, 0);
