@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 #include "GameObject.h"
-#include "KESystem.h"
 
 namespace
 {
@@ -42,16 +40,4 @@ TEST(GameObject, DeleteThroughBaseRunsDerivedDestructor)
 	int destroyed = 0;
 	delete static_cast<GameObject*>(new Probe(&destroyed));
 	EXPECT_EQ(destroyed, 1);
-}
-
-TEST(GameObjectDeathTest, FailedObjectReportIsExactAndExitsWithOne)
-{
-	EXPECT_EXIT(
-		{
-			dup2(2, 1);   // the report goes to standard output; the death test reads standard error
-			KEAssertReport("mesh", 167, "Menu_box::Load", "Source/MenuBox", "fail to create object!!");
-		},
-		::testing::ExitedWithCode(1),
-		::testing::Eq(std::string("KE_ASSERT_MESG: mesh\nLine: 167\nFunc: Menu_box::Load\n"
-		                          "File: Source/MenuBox\nMesg: fail to create object!!\n")));
 }

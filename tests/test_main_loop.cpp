@@ -1,5 +1,5 @@
-// The main loop's order of calls, state changes, restart and quit, the Esc pause rule
-// and the music on every change, with scripted states on the real engine.
+// The main loop with scripted states on the real engine: call order, changes, restart and
+// quit, the Esc pause rule and the music on every change.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -68,8 +68,7 @@ TEST_F(MainLoop, ChangesRestartQuitAndChangesDuringLoadRunTheStatesInOrder)
 	                "2:init 2:update 2:draw 2:free 2:unload "
 	                "3:load 3:init 3:free 3:unload 4:load 4:init 4:free 4:unload ");
 	EXPECT_EQ(seen, "1/2 2/2 ");   // previous after the change, and after the restart
-	EXPECT_EQ(gKEGameStateCurr, GAME_STATE_QUIT);
-	EXPECT_EQ(gKEGameStatePrev, 4u);
+	EXPECT_TRUE(gKEGameStateCurr == GAME_STATE_QUIT && gKEGameStatePrev == 4u);
 }
 
 TEST_F(MainLoop, UnregisteredNextStateEndsTheProcessAfterFreeAndUnload)
@@ -105,8 +104,7 @@ TEST_F(MainLoop, EscPausesLevelsButNotMenuWinOrLose)
 		HarnessRunFrames(4);   // the first samples the release, the others act on it
 		bool pauses = id != STATE_MENU && id != STATE_WIN && id != STATE_LOSE;
 		EXPECT_EQ(gPaused, pauses) << id;
-		EXPECT_EQ(updates, pauses ? 1 : 4) << id;   // paused: no update, but draw goes on
-		EXPECT_EQ(draws, 4) << id;
+		EXPECT_TRUE(updates == (pauses ? 1 : 4) && draws == 4) << id;   // paused: no update, draws go on
 		HarnessLeaveState();
 	}
 }
@@ -137,11 +135,10 @@ TEST_F(MainLoop, EveryChangeStartsTheMusicOfTheNextStateAndSilencesTheLevel)
 	gSoundManager = &manager;
 	SoundSlot* levelSlots[] = {&manager.alarm, &manager.effects, &manager.hack, &manager.spareB};
 	ASSERT_TRUE(manager.sounds[0] && !manager.sounds[2] && manager.sounds[3] && manager.sounds[5]);
-	// Music 2 has no sound: the lose screen stays quiet.
-	struct { unsigned int next; int music; } changes[] = {
-		{STATE_MENU, 0}, {STATE_LEVEL1, 3}, {STATE_WIN, 3}, {GAME_STATE_QUIT, 3}, {STATE_LOSE, 2},
-		{GAME_STATE_RESTART, 3}};
-	for (const auto& change : changes)
+	// {next state, its music}; music 2 has no sound, so the lose screen stays quiet.
+	const unsigned int changes[][2] = {{STATE_MENU, 0}, {STATE_LEVEL1, 3}, {STATE_WIN, 3},
+	                                   {GAME_STATE_QUIT, 3}, {STATE_LOSE, 2}, {GAME_STATE_RESTART, 3}};
+	for (const auto& [next, music] : changes)
 	{
 		HarnessEnterState(STATE_TARN_LEVEL);
 		gDetectingGuards = 2;
@@ -149,19 +146,19 @@ TEST_F(MainLoop, EveryChangeStartsTheMusicOfTheNextStateAndSilencesTheLevel)
 		manager.PlayOnSlot(5, manager.music);
 		for (SoundSlot* slot : levelSlots)
 			manager.PlayOnSlot(6, *slot);
-		gKEGameStateNext = change.next;
+		gKEGameStateNext = next;
 		HarnessLeaveState();
-		SoundFake::Channel* music = fake.At(manager.music.channel);
-		EXPECT_EQ(music && !music->stopped ? music->sound : nullptr, manager.sounds[change.music]) << change.next;
-		EXPECT_TRUE(gDetectingGuards == 0 && !gAlarmMusicOn) << change.next;
+		SoundFake::Channel* ch = fake.At(manager.music.channel);
+		EXPECT_EQ(ch && !ch->stopped ? ch->sound : nullptr, manager.sounds[music]) << next;
+		EXPECT_TRUE(gDetectingGuards == 0 && !gAlarmMusicOn) << next;
 		for (SoundSlot* slot : levelSlots)
 		{
-			EXPECT_TRUE(slot->paused) << change.next;
+			EXPECT_TRUE(slot->paused) << next;
 			manager.PlayOnSlot(6, *slot);
 		}
 		GameBeginState();   // win and lose begin with the level's slots paused again
 		for (SoundSlot* slot : levelSlots)
-			EXPECT_EQ(slot->paused, change.next == STATE_WIN || change.next == STATE_LOSE) << change.next;
+			EXPECT_EQ(slot->paused, next == STATE_WIN || next == STATE_LOSE) << next;
 	}
 	gSoundManager = nullptr;
 }
