@@ -17,34 +17,25 @@ protected:
 	void SetUp() override   // what the program does at start, then entering a level
 	{
 		fake.missing = { gSoundPaths[16], gSoundPaths[21] };   // ids 16 and 17 share a file
-		testing::internal::CaptureStdout();
-		sm.LoadSounds();
+		testing::internal::CaptureStdout(), sm.LoadSounds();
 		loaded = testing::internal::GetCapturedStdout();
-		PlatformInputClearKeys();
-		KEInputReset();
+		PlatformInputClearKeys(), KEInputReset();
 		gMuted = gPaused = false, gDeltaTime = 1.0f / 60.0f;
-		sm.PlayOnSlot(5, sm.alarm);
-		sm.PauseSlot(sm.alarm);
-		sm.PlayOnSlot(0, sm.music);
+		sm.PlayOnSlot(5, sm.alarm), sm.PauseSlot(sm.alarm), sm.PlayOnSlot(0, sm.music);
 		ChangeState(3);
 	}
-	void ChangeState(int musicId)
-	{
-		gDetectingGuards = 0, gAlarmMusicOn = false;
-		sm.PauseLevelSounds();
-		sm.PlayOnSlot(musicId, sm.music);
-	}
+	void ChangeState(int musicId) { gDetectingGuards = 0, gAlarmMusicOn = false, sm.PauseLevelSounds(), sm.PlayOnSlot(musicId, sm.music); }
 	void Key(unsigned char vk, bool down, int frames)
 	{
-		PlatformInputSetKey(vk, down), KEInputUpdate();
-		while (frames-- > 0)
+		for (PlatformInputSetKey(vk, down), KEInputUpdate(); frames-- > 0;)
 			sm.Update();
 	}
+	template <class F> void EachSlot(F check) { for (SoundSlot* slot : sm.slotTable) check(*slot); }
 	SoundFake::Channel& Ch(const SoundSlot& slot) { return *fake.At(slot.channel); }
 
 	SoundFake    fake;
 	SoundManager sm{ &fake };
-	std::string  loaded;   // what loading printed
+	std::string  loaded;
 };
 }
 
@@ -71,8 +62,7 @@ TEST_F(SoundManagerTest, ChasingGuardsShareOneAlarmAndCountOnceEach)
 	{
 		sm.GuardAlarm(1, target, a, 1000.0f);
 		EXPECT_TRUE(a && gAlarmMusicOn && music.paused && sm.music.paused && !alarm.paused && !sm.alarm.paused);
-		sm.GuardAlarm(1, 2, b, 1000.0f);
-		sm.GuardAlarm(1, 0, c, 1000.0f);   // pursuing a radio is no chase
+		sm.GuardAlarm(1, 2, b, 1000.0f), sm.GuardAlarm(1, 0, c, 1000.0f);   // pursuing a radio is no chase
 	}
 	EXPECT_TRUE(grunts() == 2 && gDetectingGuards == 2 && !c);
 	EXPECT_TRUE(alarm.rewinds == 1 && alarm.resumes == 1) << "the alarm starts once, at 0 ms";
@@ -90,12 +80,9 @@ TEST_F(SoundManagerTest, ChasingGuardsShareOneAlarmAndCountOnceEach)
 TEST_F(SoundManagerTest, AlarmPitchRisesWithNearnessAndNeverReturnsToNormal)
 {
 	bool counted = false;
-	for (float distance : { 201.0f, 200.0f, 60.0f, 59.0f, 49.0f })   // unchanged up to 3 cells
-		sm.GuardAlarm(0, 0, counted, distance);
-	sm.GuardAlarm(1, 2, counted, 29.0f);   // any state counts
-	sm.GuardAlarm(2, 0, counted, 100.0f);
-	sm.GuardAlarm(0, 0, counted, 5000.0f);
-	sm.GuardAlarm(0, 0, counted, 55.0f);   // a farther guard steps it down, never to 1
+	// Unchanged up to 3 cells; any state counts; a farther guard steps it down, never to 1.
+	for (auto [state, distance] : std::vector<std::pair<int, float>>{ { 0, 201 }, { 0, 200 }, { 0, 60 }, { 0, 59 }, { 0, 49 }, { 1, 29 }, { 2, 100 }, { 0, 5000 }, { 0, 55 } })
+		sm.GuardAlarm(state, state == 1 ? 2 : 0, counted, distance);
 	EXPECT_EQ(Ch(sm.alarm).pitches, std::vector<float>({ 1.1f, 1.1f, 1.25f, 1.1f, 1.25f, 1.5f, 1.1f }));
 }
 
@@ -103,30 +90,25 @@ TEST_F(SoundManagerTest, PauseDucksFourSlotsExactlyAndVolumeKeysSweepThemAll)
 {
 	sm.PlayOnSlot(14, sm.hack);
 	auto duckAndBack = [&] {
-		float before[SOUND_SLOT_COUNT];
-		for (int i = 0; i < SOUND_SLOT_COUNT; ++i)
-			before[i] = sm.slotTable[i]->volume;
+		std::vector<float> before;
+		EachSlot([&](SoundSlot& slot) { before.push_back(slot.volume); });
 		for (bool paused : { true, false })
 		{
 			gPaused = paused;
-			Key(0, false, paused ? 6 : 1);   // ducked once, not every frame
-			for (int i = 0; i < SOUND_SLOT_COUNT; ++i)   // effects (2) and spare A (5) stay
+			Key(0, false, paused ? 6 : 1);   // ducked once, not every frame; effects (2) and spare A (5) stay
+			for (int i = 0; i < SOUND_SLOT_COUNT; ++i)
 				EXPECT_FLOAT_EQ(sm.slotTable[i]->volume, before[i] * (paused && i != 2 && i != 5 ? 0.35f : 1.0f)) << i;
 			EXPECT_TRUE(Ch(sm.music).volume == sm.music.volume && Ch(sm.hack).volume == sm.hack.volume);
 		}
 	};
 	duckAndBack();
 	EXPECT_TRUE(sm.music.volume == 0.6f && sm.alarm.volume == 0.6f && sm.hack.volume == 1.0f) << "exactly";
-	Key(0x21, true, 0);
-	Key(0x22, true, 125);   // Page Down wins when both are held
-	for (SoundSlot* slot : sm.slotTable)
-		EXPECT_EQ(slot->volume, 0.0f);
+	Key(0x21, true, 0), Key(0x22, true, 125);   // Page Down wins when both are held
+	EachSlot([](SoundSlot& slot) { EXPECT_EQ(slot.volume, 0.0f); });
 	Key(0x22, false, 120);   // two seconds
-	for (SoundSlot* slot : sm.slotTable)
-		EXPECT_NEAR(slot->volume, slot->maxVolume, 1e-4f);
-	Key(0x21, true, 30);
-	for (SoundSlot* slot : sm.slotTable)   // at most one step over
-		EXPECT_LT(slot->volume, slot->maxVolume * (1.0f + 0.5f / 60.0f) + 1e-5f);
+	EachSlot([](SoundSlot& slot) { EXPECT_NEAR(slot.volume, slot.maxVolume, 1e-4f); });
+	Key(0x21, true, 30);   // at most one step over
+	EachSlot([](SoundSlot& slot) { EXPECT_LT(slot.volume, slot.maxVolume * (1.0f + 0.5f / 60.0f) + 1e-5f); });
 	EXPECT_TRUE(Ch(sm.music).volume == 0.6f && Ch(sm.hack).volume == 1.0f) << "held at the ceiling";
 	Key(0x21, false, 0);
 	duckAndBack();   // from where the keys left them, and no key changes nothing
@@ -138,13 +120,10 @@ TEST_F(SoundManagerTest, LevelToLevelRestartsTheMusicAndMuteCoversOnlyNewSoundsA
 	ChangeState(3);
 	EXPECT_TRUE(first.stopped && Ch(sm.music).sound == sm.sounds[3] && fake.Plays(sm.sounds[3]) == 2);
 	EXPECT_TRUE(!Ch(sm.music).paused && !sm.music.paused && Ch(sm.music).volume == 0.6f);
-	sm.ToggleMute();
+	sm.ToggleMute(), sm.PlayEffect(20);
 	EXPECT_TRUE(gMuted && Ch(sm.music).muted);
-	sm.PlayEffect(20);
 	SoundFake::Channel& forgotten = Ch(sm.effects);
-	sm.PlayOnSlot(14, sm.hack);
-	sm.PlayEffect(18);
-	ChangeState(0);
+	sm.PlayOnSlot(14, sm.hack), sm.PlayEffect(18), ChangeState(0);
 	EXPECT_TRUE(forgotten.muted && Ch(sm.hack).muted && Ch(sm.effects).muted && Ch(sm.music).muted);
 	EXPECT_EQ(Ch(sm.music).volume, 0.6f) << "muting keeps the volume";
 	sm.ToggleMute();
@@ -154,16 +133,12 @@ TEST_F(SoundManagerTest, LevelToLevelRestartsTheMusicAndMuteCoversOnlyNewSoundsA
 
 TEST_F(SoundManagerTest, EffectVariantsFollowTheUnseededRandSequence)
 {
-	const int        asked[] = { 6, 9, 11, 6, 20, 9, 6, 11, 11, 9, 18, 6, 9, 6, 11, 9 };
 	std::vector<int> expected, played;
 	srand(1);   // what an unseeded rand() starts from
-	for (int id : asked)
-		expected.push_back(id == 6 ? 6 + rand() % 3 : id == 9 ? 9 + rand() % 2 : id == 11 ? 11 + rand() % 3 : id);
+	for (int id : { 6, 9, 11, 6, 20, 9, 6, 11, 11, 9, 18, 6, 9, 6, 11, 9 })
+		expected.push_back(id + (id == 9 ? rand() % 2 : id == 6 || id == 11 ? rand() % 3 : 0)), played.push_back(id);
 	srand(1);
-	for (int id : asked)
-	{
-		sm.PlayEffect(id);
-		played.push_back(int(std::find(sm.sounds, sm.sounds + SOUND_ID_COUNT, Ch(sm.effects).sound) - sm.sounds));
-	}
+	for (int& id : played)
+		sm.PlayEffect(id), id = int(std::find(sm.sounds, sm.sounds + SOUND_ID_COUNT, Ch(sm.effects).sound) - sm.sounds);
 	EXPECT_EQ(played, expected);
 }

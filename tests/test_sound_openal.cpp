@@ -29,8 +29,7 @@ protected:
 		// OpenAL Soft reads this once, at the first call into it.
 		std::ofstream(TempFile("alsoft.conf")) << "[general]\ndrivers=wave\nfrequency=44100\nchannels=stereo\nsample-type=int16\n"
 		                                          "dither=false\n[wave]\nfile=" << TempFile("mix.wav") << "\n";
-		setenv("ALSOFT_CONF", TempFile("alsoft.conf").c_str(), 1);
-		unsetenv("ALSOFT_DRIVERS");
+		setenv("ALSOFT_CONF", TempFile("alsoft.conf").c_str(), 1), unsetenv("ALSOFT_DRIVERS");
 		audio = PlatformAudioCreate();
 		ASSERT_GT(audio->GetNumDrivers(), 0);
 		std::remove(TempFile("alsoft.conf").c_str());
@@ -38,8 +37,7 @@ protected:
 	}
 	void TearDown() override { delete audio; std::remove(TempFile("mix.wav").c_str()); }
 	long Written() { struct stat st; return stat(TempFile("mix.wav").c_str(), &st) == 0 ? (long)st.st_size : -1; }
-	// Waits on audio written, not on the clock, so each phase lasts as long in the file
-	// however busy the machine is. Returns where the mix has got to in the file.
+	// Waits on audio written, not on the clock, however busy the machine; returns where the mix has got to.
 	long After(double seconds)
 	{
 		long target = Written() + (long)(seconds * 100) * kWindow;
@@ -48,12 +46,10 @@ protected:
 		EXPECT_GE(Written(), target) << "the wave backend stopped writing";
 		return Written();
 	}
-	// Closes the device, which completes the file, and keeps the loudest sample of every
-	// 10 ms up to the end of the file, whatever its header says.
+	// Closes the device, completing the file; keeps the loudest sample of every 10 ms to its end, whatever the header says.
 	void Finish()
 	{
-		delete audio;
-		audio = nullptr;
+		delete audio, audio = nullptr;
 		std::ifstream     in(TempFile("mix.wav"), std::ios::binary);
 		std::vector<char> b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 		for (uint32_t size = 0; data + 8 <= (long)b.size() && memcmp(&b[data], "data", 4); data += 8 + size)
@@ -65,17 +61,14 @@ protected:
 				peaks.back() = std::max(peaks.back(), std::abs((int)(int16_t)(uint8_t(b[i]) | uint8_t(b[i + 1]) << 8)));
 		}
 	}
-	// The loudest between two points of the file, away from the fades at either end.
-	int Peak(long from, long to)
+	int Peak(long from, long to)   // the loudest between two marks, away from the fades at either end
 	{
 		long a = Window(from) + 10, b = Window(to) - 10;
 		EXPECT_LT(a, b) << "no mix written there";
 		return a < b ? *std::max_element(peaks.begin() + a, peaks.begin() + b) : -1;
 	}
 	int Loud(long from, long to)   // 10 ms windows with a sound in them
-	{
-		return (int)std::count_if(peaks.begin() + Window(from), peaks.begin() + Window(to), [](int p) { return p > 900; });
-	}
+	{ return (int)std::count_if(peaks.begin() + Window(from), peaks.begin() + Window(to), [](int p) { return p > 900; }); }
 	long Window(long mark) { return std::min((mark - data) / kWindow, (long)peaks.size()); }
 
 	AudioSystem*     audio = nullptr;
@@ -86,24 +79,19 @@ protected:
 
 TEST_P(SoundOpenAL, MusicIsAudibleAndSilentWhilePausedOrMuted)
 {
-	AudioSound* music = audio->CreateStream(kTone, true);
+	AudioSound*  music = audio->CreateStream(kTone, true);
 	long         start = After(0.1);
 	AudioChannel channel = audio->PlaySound(music);
 	audio->SetVolume(channel, 0.5f);
 	long paused = After(0.5);
-	audio->SetPaused(channel, true);
-	After(0.5);
-	audio->SetMute(channel, true);   // muted while paused, then resumed: not even a blip
-	audio->SetPaused(channel, false);
+	audio->SetPaused(channel, true), After(0.5);
+	audio->SetMute(channel, true), audio->SetPaused(channel, false);   // muted while paused, then resumed: not even a blip
 	long marks[4] = { paused };
 	for (int i = 1; i < 4; ++i)   // unmuted, muted, unmuted
-	{
-		marks[i] = After(0.5);
-		audio->SetMute(channel, i == 2);
-	}
+		marks[i] = After(0.5), audio->SetMute(channel, i == 2);
 	long end = After(0.5);
 	Finish();
-	int level = Peak(start, paused);
+	const int level = Peak(start, paused);
 	EXPECT_GT(level, 3000);
 	EXPECT_LE(Peak(marks[0], marks[1]), 2) << "silent while paused and on resuming muted";
 	EXPECT_LE(Peak(marks[2], marks[3]), 2) << "silent while muted";
@@ -121,8 +109,7 @@ TEST_P(SoundOpenAL, OneShotResumesInPlaceRewindsToItsStartAndPitchShortensIt)
 		audio->SetPitch(channel, pass == 2 ? 1.5f : 1.0f);
 		if (pass < 2)
 		{
-			After(0.4);
-			audio->SetPaused(channel, true);
+			After(0.4), audio->SetPaused(channel, true);
 			if (pass == 1)
 				audio->Rewind(channel);
 			resumed = After(0.3);
@@ -147,8 +134,7 @@ TEST_P(SoundOpenAL, BrokenFilesGiveNoSoundAndNoLengthQuietly)
 	std::ofstream(TempFile("cut.ogg"), std::ios::binary).write(head.data(), head.size());
 	std::ofstream(TempFile("text.ogg")) << "not a sound at all\n";
 	std::ofstream(TempFile("empty.ogg")).close();
-	for (std::string path : { std::string("tests/data/sound/missing.ogg"), TempFile("empty.ogg"),
-	                          TempFile("text.ogg"), TempFile("cut.ogg") })
+	for (std::string path : { std::string("tests/data/sound/missing.ogg"), TempFile("empty.ogg"), TempFile("text.ogg"), TempFile("cut.ogg") })
 	{
 		EXPECT_TRUE(!audio->CreateStream(path.c_str(), false) && PlatformAudioOggSeconds(path.c_str()) == -1.0) << path;
 		std::remove(path.c_str());
