@@ -18,17 +18,8 @@
 namespace
 {
 // 16 x 9 cells: an open hall with a wall block in the middle of the right half.
-const std::vector<std::string> kHall = {
-	"################",
-	"#..............#",
-	"#..............#",
-	"#..............#",
-	"#.........##...#",
-	"#.........##...#",
-	"#..............#",
-	"#..............#",
-	"################",
-};
+const std::string kRow = "#..............#", kBlock = "#.........##...#", kEdge(16, '#');
+const std::vector<std::string> kHall = {kEdge, kRow, kRow, kRow, kBlock, kBlock, kRow, kRow, kEdge};
 
 void PlaceGuard(BasicGuard& g, int column, int row)
 {
@@ -77,98 +68,77 @@ TEST(GuardTest, PatrolsStandsWithoutARouteAndAChaseEndsStandingAtTheRouteEnd)
 	EXPECT_EQ(stander.state, GUARD_PATROL);
 }
 
-TEST(GuardTest, ARadioGuardSwitchesThePlayingRadioOffAfter120FramesAndGoesHome)
+TEST(GuardTest, RadioAndLampErrandsAndAGuardWithNoRoute)
 {
 	ActorWorld world(kHall);
 	Player p;
-	Radio radio(&p);
-	BasicGuard g(&p, &radio);
+	Radio radio(&p), shut(&p);
+	Light lamp(&p);
+	LightArea area(&lamp);
+	BasicGuard rg(&p, &radio), lg(&p, &area), sg(&p, &shut);
 	p.position = CellCentre(1, 7);
 	radio.position = CellCentre(8, 2);
-	PlaceGuard(g, 2, 2);
-	auto started = world.Start({&radio, &g, &p});
-	auto run = [&](int n) { world.Run({&radio, &g, &p}, n); };
+	lamp.position = CellCentre(13, 2);
+	area.position = CellCentre(5, 5);
+	shut.position = CellCentre(10, 4);   // inside the wall block: no route reaches it
+	PlaceGuard(rg, 2, 2);
+	PlaceGuard(lg, 1, 1);
+	PlaceGuard(sg, 4, 3);
+	auto started = world.Start({&radio, &shut, &lamp, &area, &rg, &lg, &sg, &p});
+	// A playing radio: its guard goes, switches it off on the 120th frame there and goes home.
+	auto run = [&](int n) { world.Run({&radio, &rg, &p}, n); };
 	run(30);
-	EXPECT_FLOAT_EQ(g.position.x, CellCentre(2, 2).x);   // a silent radio: it stands
+	EXPECT_FLOAT_EQ(rg.position.x, CellCentre(2, 2).x);   // a silent radio: it stands
 	radio.hacked = radio.switchedOn = true;
 	int longest = 0;
 	for (int frame = 0; frame < 600 && radio.switchedOn; ++frame, run(1))
 	{
-		EXPECT_TRUE(frame == 0 || g.state == GUARD_PURSUE);
-		longest = std::max(longest, g.waitCounter);
+		EXPECT_TRUE(frame == 0 || rg.state == GUARD_PURSUE);
+		longest = std::max(longest, rg.waitCounter);
 	}
 	ASSERT_FALSE(radio.switchedOn);
-	EXPECT_EQ(longest, 119);     // the 120th frame at the radio switches it off
-	EXPECT_EQ(g.waitCounter, 0);
-	EXPECT_EQ(g.state, GUARD_RETURN);
-	for (int frame = 0; frame < 600 && g.state != GUARD_PATROL; ++frame)
+	EXPECT_EQ(longest, 119);
+	EXPECT_TRUE(rg.waitCounter == 0 && rg.state == GUARD_RETURN);
+	for (int frame = 0; frame < 600 && rg.state != GUARD_PATROL; ++frame)
 		run(1);
-	EXPECT_EQ(g.state, GUARD_PATROL);
-	EXPECT_LT(Distance(g.position, g.homePosition), 30.0f);
-	EXPECT_EQ(g.velocity.x, 0.0f);   // home again, and standing
+	EXPECT_TRUE(rg.state == GUARD_PATROL && Distance(rg.position, rg.homePosition) < 30.0f && rg.velocity.x == 0.0f);
 	radio.switchedOn = true;   // music switched off by the player turns a pursuer home at once
 	run(10);
 	radio.switchedOn = false;
 	run(1);
-	EXPECT_EQ(g.state, GUARD_RETURN);
-}
-
-TEST(GuardTest, ALampGuardIgnoresADarkLampUntilItStandsInTheLitArea)
-{
-	ActorWorld world(kHall);
-	Player p;
-	Light lamp(&p);
-	LightArea area(&lamp);
-	BasicGuard g(&p, &area);
-	p.position = CellCentre(1, 7);
-	lamp.position = CellCentre(13, 2);
-	area.position = CellCentre(5, 5);
-	PlaceGuard(g, 1, 1);
-	auto started = world.Start({&lamp, &area, &g, &p});
-	auto run = [&](int n) { world.Run({&lamp, &g, &p}, n); };
+	EXPECT_EQ(rg.state, GUARD_RETURN);
+	// A dark lamp is the lamp guard's business only while it stands in the lit area.
+	auto runLamp = [&](int n) { world.Run({&lamp, &lg, &p}, n); };
 	lamp.hacked = true;
 	lamp.switchedOn = false;
-	run(60);
-	EXPECT_EQ(g.state, GUARD_PATROL);   // outside the area the dark lamp is not its business
-	g.position = CellCentre(5, 5);
+	runLamp(60);
+	EXPECT_EQ(lg.state, GUARD_PATROL);
+	lg.position = CellCentre(5, 5);
 	for (int frame = 0; frame < 900 && !lamp.switchedOn; ++frame)
-		run(1);
-	EXPECT_TRUE(lamp.switchedOn);
-	EXPECT_EQ(g.state, GUARD_RETURN);
-	EXPECT_EQ(g.waitCounter, 0);
+		runLamp(1);
+	EXPECT_TRUE(lamp.switchedOn && lg.state == GUARD_RETURN && lg.waitCounter == 0);
 	lamp.switchedOn = false;   // touching the dark lamp then stepping away starts the count over
-	g.position = lamp.position;
-	g.state = GUARD_PATROL;
-	run(50);
-	EXPECT_GT(g.waitCounter, 0);
-	g.position = CellCentre(1, 1);
-	run(2);
-	EXPECT_EQ(g.waitCounter, 0);
-}
-
-TEST(GuardTest, WallsStopItAndWithoutARouteOnlyTheOldVelocityCreeps)
-{
-	ActorWorld world(kHall);
-	Player p;
-	Radio shut(&p);
-	BasicGuard g(&p, &shut);
-	p.position = CellCentre(1, 7);
-	shut.position = CellCentre(10, 4);   // inside the wall block: no route reaches it
-	PlaceGuard(g, 4, 3);
-	auto started = world.Start({&shut, &g, &p});
-	g.position = {CellCentre(9, 4).x + 3.0f, CellCentre(9, 4).y};   // a wall ahead: pushed back, velocity gone
-	g.velocity = {1.0f, 0.0f};
-	world.Run({&g});
-	EXPECT_TRUE(g.collisionFlags & MAP_HIT_RIGHT);
-	EXPECT_EQ(g.velocity.x, 0.0f);
-	g.position = CellCentre(2, 3);
-	g.velocity = {0.0f, 1.0f};
+	lg.position = lamp.position;
+	lg.state = GUARD_PATROL;
+	runLamp(50);
+	EXPECT_GT(lg.waitCounter, 0);
+	lg.position = CellCentre(1, 1);
+	runLamp(2);
+	EXPECT_EQ(lg.waitCounter, 0);
+	// A wall ahead pushes a guard back and takes its velocity.
+	sg.position = {CellCentre(9, 4).x + 3.0f, CellCentre(9, 4).y};
+	sg.velocity = {1.0f, 0.0f};
+	world.Run({&sg});
+	EXPECT_TRUE((sg.collisionFlags & MAP_HIT_RIGHT) && sg.velocity.x == 0.0f);
+	// No route to its playing radio: the path stays empty and the old velocity creeps one unit a second.
+	sg.position = CellCentre(2, 3);
+	sg.velocity = {0.0f, 1.0f};
 	shut.hacked = shut.switchedOn = true;
-	world.Run({&shut, &g, &p}, 2);
-	EXPECT_TRUE(g.pathReady && g.path.empty());
-	const float y = g.position.y;
-	world.Run({&shut, &g, &p}, 60);
-	EXPECT_NEAR(g.position.y - y, 1.0f, 1e-3);   // one unit a second
+	world.Run({&shut, &sg, &p}, 2);
+	EXPECT_TRUE(sg.pathReady && sg.path.empty());
+	const float y = sg.position.y;
+	world.Run({&shut, &sg, &p}, 60);
+	EXPECT_NEAR(sg.position.y - y, 1.0f, 1e-3);
 }
 
 TEST(SightTest, HalfPlaneRangeWallsAndMemory)
@@ -203,14 +173,11 @@ TEST(SightTest, HalfPlaneRangeWallsAndMemory)
 	g.rotation = 0.0f;
 	EXPECT_TRUE(sees({eye.x + 50.0f, eye.y}));   // a hidden player is never seen, and a chase turns into a return
 	world.Run({&v});
-	EXPECT_EQ(g.state, GUARD_PURSUE);
-	EXPECT_EQ(g.pursuitTarget, TARGET_PLAYER);
+	EXPECT_TRUE(g.state == GUARD_PURSUE && g.pursuitTarget == TARGET_PLAYER);
 	p.hidden = true;
 	world.Run({&v});
-	EXPECT_FALSE(v.seesPlayer);
-	EXPECT_EQ(g.state, GUARD_RETURN);
-	EXPECT_FALSE(g.pathReady);
-	EXPECT_EQ(g.pursuitTarget, TARGET_RADIO);   // back to its errand (none for this guard)
+	EXPECT_FALSE(v.seesPlayer || g.pathReady);
+	EXPECT_TRUE(g.state == GUARD_RETURN && g.pursuitTarget == TARGET_RADIO);   // back to its errand (none here)
 }
 
 TEST(SightTest, CellsOffTheMapAreNotWalls)
@@ -246,9 +213,7 @@ TEST(PopUpTest, GruntsUntilPlannedThenFadesAndShowsTheChase)
 	g.state = GUARD_PURSUE;
 	g.pursuitTarget = TARGET_LIGHT;
 	update(3);
-	EXPECT_EQ(world.Grunts(), 3);
-	EXPECT_EQ(pop.icon->imageIndex, 1);
-	EXPECT_EQ(pop.icon->tint[3], 1.0f);
+	EXPECT_TRUE(world.Grunts() == 3 && pop.icon->imageIndex == 1 && pop.icon->tint[3] == 1.0f);
 	g.pathReady = true;   // planned: silent, and the icon fades over 20 frames
 	update(19);
 	EXPECT_GT(pop.icon->tint[3], 0.0f);
@@ -259,17 +224,15 @@ TEST(PopUpTest, GruntsUntilPlannedThenFadesAndShowsTheChase)
 	EXPECT_LT(pop.icon->tint[3], 0.01f);
 	g.alarmCounted = true;
 	update(1);
-	EXPECT_EQ(pop.icon->imageIndex, 0);
-	EXPECT_EQ(pop.icon->tint[3], 1.0f);
-	EXPECT_EQ(world.Grunts(), 3);
+	EXPECT_TRUE(world.Grunts() == 3 && pop.icon->imageIndex == 0 && pop.icon->tint[3] == 1.0f);
 	EXPECT_FLOAT_EQ(pop.icon->position.y, g.position.y + 30.0f);
 }
 
 // Every actor through the real renderer, saved as actors_scene.png for a look.
 TEST(ActorsPicture, EveryActorDrawn)
 {
-	ActorWorld world({"###########", "#.........#", "#.........#", "#...###...#", "#.........#", "#.........#",
-	                  "###########"});
+	const std::string edge(11, '#'), row = "#.........#";
+	ActorWorld world({edge, row, row, "#...###...#", row, row, edge});
 	Player p;
 	Path floor;
 	Wall walls;
@@ -280,12 +243,9 @@ TEST(ActorsPicture, EveryActorDrawn)
 	Bush bush(&p);
 	BasicGuard guard(&p, &radio);
 	Sight sight(&guard, &p);
-	p.position = CellCentre(2, 2);
-	server.position = CellCentre(8, 4);
-	radio.position = CellCentre(2, 4);
-	lamp.position = CellCentre(5, 1);
-	area.position = CellCentre(8, 2);
-	bush.position = CellCentre(4, 2);
+	for (auto [o, c, r] : {std::tuple<GameObject*, int, int>{&p, 2, 2}, {&server, 8, 4}, {&radio, 2, 4}, {&lamp, 5, 1},
+	                       {&area, 8, 2}, {&bush, 4, 2}})
+		o->position = CellCentre(c, r);
 	PlaceGuard(guard, 6, 2);
 	auto started = world.Start({&floor, &walls, &server, &radio, &lamp, &area, &bush, &guard, &p, &sight});
 	radio.hacked = radio.switchedOn = lamp.hacked = true;
