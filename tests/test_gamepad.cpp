@@ -134,19 +134,14 @@ TEST_F(Gamepad, EveryBindingOfThreeLayoutsReachesTheKeyTableAndNothingElse)
 TEST_F(Gamepad, StickPressesPastItsDeadZoneAndDiagonalsHoldTwoKeys)
 {
 	const int pad = Attach(kSdlOrder);
-	// Stick x -> D held: presses past the press point, holds until back in the dead zone.
-	const struct { int x; bool held; } steps[] = {
-		{7000, false}, {12000, false}, {17000, true}, {12000, true}, {9000, true}, {7000, false}, {-7000, false}};
+	// Presses past the press point, holds until back in the dead zone; diagonals hold two keys.
+	const struct { int x, y; Keys keys; } steps[] = {{7000, 0, {}}, {12000, 0, {}}, {17000, 0, {KEY_D}},
+		{12000, 0, {KEY_D}}, {9000, 0, {KEY_D}}, {7000, 0, {}}, {-7000, 0, {}},
+		{-23170, -23170, {KEY_W, KEY_A}}, {-32768, 32767, {KEY_S, KEY_A}}};
 	for (const auto& step : steps)
 	{
-		PlatformTestPadAxis(pad, 0, step.x);
-		EXPECT_EQ(Pump(), step.held ? Keys{KEY_D} : Keys{}) << step.x;
-	}
-	const struct { int x, y; Keys keys; } diagonals[] = {{-23170, -23170, {KEY_W, KEY_A}}, {-32768, 32767, {KEY_S, KEY_A}}};
-	for (const auto& d : diagonals)
-	{
-		PlatformTestPadAxis(pad, 0, d.x), PlatformTestPadAxis(pad, 1, d.y);
-		EXPECT_EQ(Pump(), d.keys);
+		PlatformTestPadAxis(pad, 0, step.x), PlatformTestPadAxis(pad, 1, step.y);
+		EXPECT_EQ(Pump(), step.keys) << step.x << "," << step.y;
 	}
 }
 
