@@ -25,18 +25,13 @@ const UiColor kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kWhite{255, 
 // White background, camera placed; unless mode is none, that mode opaque, untinted, at the origin.
 void BeginFrame(unsigned int mode, float camX = 0, float camY = 0)
 {
-	KEGfxSetBackgroundColor(1, 1, 1);
-	KEGfxStart();
+	KEGfxSetBackgroundColor(1, 1, 1), KEGfxStart();
 	KEGfxSetRenderMode(KE_RENDER_MODE_NONE);   // so the next mode uploads the camera
-	KEGfxSetBlendMode(KE_BLEND_MODE_NONE);
-	KEGfxSetCamPosition(camX, camY);
+	KEGfxSetBlendMode(KE_BLEND_MODE_NONE), KEGfxSetCamPosition(camX, camY);
 	if (mode == KE_RENDER_MODE_NONE)
 		return;
-	KEGfxSetRenderMode(mode);
-	KEGfxSetTintColor(1, 1, 1, 1);
-	KEGfxSetTransparency(1);
-	KEGfxSetBlendColor(0, 0, 0, 0);
-	KEGfxSetPosition(0, 0);
+	KEGfxSetRenderMode(mode), KEGfxSetTintColor(1, 1, 1, 1), KEGfxSetTransparency(1);
+	KEGfxSetBlendColor(0, 0, 0, 0), KEGfxSetPosition(0, 0);
 }
 
 // Pixels not near colour in a region counted from the bottom left, as OpenGL does.
@@ -75,8 +70,7 @@ KEGfxVertexList* MakeQuad(float size, unsigned int argb)
 void DrawScaled(KEGfxVertexList* quad, float w, float h, float x, float y)
 {
 	KEMtx33 m = {{{w, 0, x}, {0, h, y}, {0, 0, 1}}};
-	KEGfxSetTransform(&m);
-	KEGfxMeshDraw(quad, KE_MESH_DRAW_TRIANGLES);
+	KEGfxSetTransform(&m), KEGfxMeshDraw(quad, KE_MESH_DRAW_TRIANGLES);
 }
 } // namespace
 
@@ -104,13 +98,11 @@ TEST(GraphicsRenderer, ProgramsKeepTheirOwnValuesAndFollowTheFragmentRule)
 		const auto& k = cases[i];
 		KEGfxSetTintColor(k.tint[0], k.tint[1], k.tint[2], k.tint[3]);
 		KEGfxSetBlendColor(k.blend[0], k.blend[1], k.blend[2], k.blend[3]);
-		KEGfxSetTransparency(k.transparency);
-		KEGfxSetPosition(-200.0f + 200 * i, 0);
+		KEGfxSetTransparency(k.transparency), KEGfxSetPosition(-200.0f + 200 * i, 0);
 		KEGfxMeshDraw(quad, KE_MESH_DRAW_TRIANGLES);
 		EXPECT_TRUE(At(200 + 200 * i, 300, k.want)) << "case " << i;
 	}
-	KEGfxEnd();
-	KEGfxMeshFree(quad);
+	KEGfxEnd(), KEGfxMeshFree(quad);
 }
 
 TEST(GraphicsRenderer, CameraTransformAndFullScreen)
@@ -152,8 +144,7 @@ TEST(GraphicsRenderer, CameraTransformAndFullScreen)
 	};
 	EXPECT_EQ(toPixel(100, 50), Floats({960, 540}));
 	EXPECT_EQ(toPixel(150, 100), Floats({1080, 630}));
-	KEGfxEnd();
-	KEToogleFullScreen(false);
+	KEGfxEnd(), KEToogleFullScreen(false);
 	BeginFrame(KE_RENDER_MODE_COLOR);
 	EXPECT_EQ(Uniform("uVMatrix", 1), Floats({1}));   // the scale is gone again
 	KEGfxEnd();
@@ -182,9 +173,7 @@ TEST(GraphicsMesh, ColourConversionEmptyMeshesInvalidModesAndStagingLimit)
 	EXPECT_EQ(testing::internal::GetCapturedStdout(),
 	          "Mesh Draw Mode 4 is invalid!\nMesh Draw Mode 4294967295 is invalid!\n");
 	EXPECT_EQ(CountNot(0, 0, 800, 600, kWhite) + (int)glGetError(), 0);
-	KEGfxEnd();
-	KEGfxMeshFree(mesh);
-	KEGfxMeshFree(empty);
+	KEGfxEnd(), KEGfxMeshFree(mesh), KEGfxMeshFree(empty);
 	testing::internal::CaptureStdout();   // past the staging area: the extra vertices dropped with one line
 	for (int i = 0; i < KE_MESH_VERTEX_MAX + 100; ++i)
 		KEGfxVertexAdd((float)i, 0, 0xFFFFFFFF, 0, 0);
@@ -249,11 +238,9 @@ TEST(GraphicsTexture, PlaceholderPathLimitOffsetWrapAndFilters)
 	{
 		ASSERT_NE(texture, nullptr);
 		BeginFrame(KE_RENDER_MODE_TEXTURE);
-		KEGfxTextureSet(texture, 0, 0);
-		KEGfxMeshDraw(quad, KE_MESH_DRAW_TRIANGLES);
+		KEGfxTextureSet(texture, 0, 0), KEGfxMeshDraw(quad, KE_MESH_DRAW_TRIANGLES);
 		EXPECT_TRUE(At(365, 335, kMagenta) && At(385, 335, UiColor{0, 0, 0}) && At(385, 315, kMagenta));
-		KEGfxEnd();
-		KEGfxTextureUnload(texture);
+		KEGfxEnd(), KEGfxTextureUnload(texture);
 	}
 	testing::internal::CaptureStdout();   // exactly 255 characters load; one more is refused silently
 	KEGfxTexture* texture = KEGfxTextureLoad(path.c_str());
@@ -261,8 +248,7 @@ TEST(GraphicsTexture, PlaceholderPathLimitOffsetWrapAndFilters)
 	EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 	ASSERT_NE(texture, nullptr);
 	BeginFrame(KE_RENDER_MODE_TEXTURE);
-	KEGfxTextureSet(texture, 0, 0);
-	KEGfxMeshDraw(quad, KE_MESH_DRAW_TRIANGLES);
+	KEGfxTextureSet(texture, 0, 0), KEGfxMeshDraw(quad, KE_MESH_DRAW_TRIANGLES);
 	EXPECT_TRUE(At(370, 330, kRed) && At(430, 330, kGreen) && At(370, 270, kBlue) && At(430, 270, kWhite));
 	// Offsets above 1 come down into (0, 1] at once, however large; 1 and negatives stay.
 	const Floats offsets[][2] = {{{2.25f, 0.5f}, {0.25f, 0.5f}}, {{1, -0.25f}, {1, -0.25f}},
@@ -279,23 +265,19 @@ TEST(GraphicsTexture, PlaceholderPathLimitOffsetWrapAndFilters)
 		{1.5f, 365, kGreen, kRed}, {-0.5f, 365, kRed, kRed}, {0, 398, kRed, kGreen}};   // nearest: a hard edge
 	for (const auto& w : wraps)
 	{
-		KEGfxTextureSet(texture, w.offset, 0);
-		KEGfxMeshDraw(quad, KE_MESH_DRAW_TRIANGLES);
+		KEGfxTextureSet(texture, w.offset, 0), KEGfxMeshDraw(quad, KE_MESH_DRAW_TRIANGLES);
 		EXPECT_TRUE(At(w.x, 330, w.left) && At(800 - w.x, 330, w.right)) << w.offset;
 	}
 	KEGfxSetTextureMode(KE_TEXTURE_MODE_LINEAR);   // linear: a ramp between the texel centres
 	KEGfxMeshDraw(quad, KE_MESH_DRAW_TRIANGLES);
 	EXPECT_TRUE(At(399, 320, UiColor{128, 128, 0}, 30));
-	KEGfxEnd();
-	KEGfxTextureUnload(texture);
-	KEGfxMeshFree(quad);
+	KEGfxEnd(), KEGfxTextureUnload(texture), KEGfxMeshFree(quad);
 }
 
 // Printing resets the world matrix; an early return (nothing visible) leaves it alone.
 static bool Printed(unsigned int font, const char* text, int x, int y)
 {
-	KEGfxSetPosition(5, 5);
-	KEGfxPrint(font, text, x, y, 0, 0, 0);
+	KEGfxSetPosition(5, 5), KEGfxPrint(font, text, x, y, 0, 0, 0);
 	return Uniform("uWorldMatrix", 16)[12] == 0.0f;
 }
 
@@ -347,8 +329,7 @@ TEST(GraphicsFont, ColourBoundsStateAfterwardsAndTextAsData)
 	glGetIntegerv(GL_LIST_BASE, &base);
 	EXPECT_TRUE(std::equal(before, before + 4, after) && base == 77);
 	EXPECT_EQ(Uniform("uVMatrix", 16)[12], -100.0f);
-	KEGfxEnd();
-	KEGfxDestroyFont(font);
+	KEGfxEnd(), KEGfxDestroyFont(font);
 	font = KEGfxCreateFont("Courier New", 8, false, false);
 	// Text is data, never a format: "%%" is two percent signs, "%s%n%d" six characters, not conversions.
 	const int percent = Count(Ink(font, "%", 0));
@@ -376,13 +357,9 @@ TEST(GraphicsScene, TexturedColouredBlendedAndText)
 	unsigned int font = KEGfxCreateFont("Courier New", 14, true, true);
 	KEGfxVertexList* quad = MakeQuad(1, 0xFF808080);
 	BeginFrame(KE_RENDER_MODE_TEXTURE);
-	KEGfxSetBackgroundColor(0.2f, 0.25f, 0.3f);
-	KEGfxStart();   // again, for the dark background
-	KEGfxTextureSet(sprite, 0, 0);
-	DrawScaled(quad, 160, 160, 0, 50);
-	KEGfxSetRenderMode(KE_RENDER_MODE_COLOR);
-	KEGfxSetBlendMode(KE_BLEND_MODE_BLEND);
-	KEGfxSetTintColor(1, 1, 1, 1);
+	KEGfxSetBackgroundColor(0.2f, 0.25f, 0.3f), KEGfxStart();   // again, for the dark background
+	KEGfxTextureSet(sprite, 0, 0), DrawScaled(quad, 160, 160, 0, 50);
+	KEGfxSetRenderMode(KE_RENDER_MODE_COLOR), KEGfxSetBlendMode(KE_BLEND_MODE_BLEND), KEGfxSetTintColor(1, 1, 1, 1);
 	KEGfxSetTransparency(0.5f);   // a half-transparent veil over the sprite's right half
 	DrawScaled(quad, 100, 200, 60, 50);
 	KEGfxSetTransparency(1);
@@ -392,10 +369,7 @@ TEST(GraphicsScene, TexturedColouredBlendedAndText)
 	EXPECT_TRUE(At(430, 300, UiColor{191, 174, 64}));
 	EXPECT_GT(300 * 14 - CountNot(200, 150, 300, 14, UiColor{255, 255, 0}), 200);
 	EXPECT_TRUE(UiSaveBackBuffer(UiOutputPath("gfx_scene.png")));
-	KEGfxEnd();
-	KEGfxDestroyFont(font);
-	KEGfxMeshFree(quad);
-	KEGfxTextureUnload(sprite);
+	KEGfxEnd(), KEGfxDestroyFont(font), KEGfxMeshFree(quad), KEGfxTextureUnload(sprite);
 }
 
 // Without a context (KEGfxInit failed, the game runs on) every renderer call quietly does nothing.
@@ -407,15 +381,10 @@ static void RunWithoutContext()
 	BeginFrame(KE_RENDER_MODE_TEXTURE);
 	KEGfxVertexList* quad = MakeQuad(10, 0xFFFFFFFF);
 	KEGfxTexture* texture = KEGfxTextureLoad("ArtAssets/none.png");
-	KEGfxTextureSet(texture, 0.5f, 0.5f);
-	KEGfxMeshDraw(quad, KE_MESH_DRAW_TRIANGLES);
+	KEGfxTextureSet(texture, 0.5f, 0.5f), KEGfxMeshDraw(quad, KE_MESH_DRAW_TRIANGLES);
 	unsigned int font = KEGfxCreateFont("Courier New", 14, false, false);
 	KEGfxPrint(font, "text", 0, 0, 1, 1, 1);
-	KEGfxEnd();
-	KEGfxDestroyFont(font);
-	KEGfxTextureUnload(texture);
-	KEGfxMeshFree(quad);
-	KEGfxExit();
+	KEGfxEnd(), KEGfxDestroyFont(font), KEGfxTextureUnload(texture), KEGfxMeshFree(quad), KEGfxExit();
 	std::fprintf(stderr, failed ? "clean" : "wrong");
 	std::exit(0);
 }
