@@ -28,13 +28,12 @@ TEST(PlayerTest, KeysSteerWithTheirPrecedenceUpOnlyTurnsAndSpaceRoots)
 	auto started = world.Start({&p});
 	const KEVec2 o = CellCentre(4, 3);
 	const float s = 0.99f * 200.0f / 60.0f, d = s * std::sqrt(0.5f);   // a frame's step, straight and diagonal
-	struct Case
+	const struct
 	{
 		std::initializer_list<unsigned char> keys;
 		int eighths;
 		float dx, dy;
-	};
-	const Case cases[] = {
+	} cases[] = {
 		{{KEY_W, KEY_S}, 6, 0, -s},          // S is tested after W
 		{{KEY_A, KEY_D}, 0, s, 0},           // and D after A
 		{{KEY_W, KEY_S, KEY_D}, 7, d, -d},   // S with D wins over W with D
@@ -45,7 +44,7 @@ TEST(PlayerTest, KeysSteerWithTheirPrecedenceUpOnlyTurnsAndSpaceRoots)
 		{{KEY_SPACE, KEY_D}, 2, 0, 0},       // Space roots whatever else is held
 		{{KEY_D}, 0, s, 0},                  // and letting go walks on at once
 	};
-	for (const Case& c : cases)
+	for (const auto& c : cases)
 	{
 		p.position = o;
 		world.Hold(c.keys);
@@ -148,7 +147,7 @@ TEST(HackingTest, AServerCountsOnceOnTheSixtiethFrameWithOneBurst)
 	EXPECT_EQ(p.serversHacked, 1);
 }
 
-TEST(HackingTest, RadioAndLampSwitchOnlyOnceHackedAndAnyRadioRunsTheHackSound)
+TEST(HackingTest, RadioAndLampSwitchOnlyOnceHackedAnyRadioRunsTheHackSoundAndTheCursorFindsTheLamp)
 {
 	ActorWorld world(kOpen);
 	Player p;
@@ -194,17 +193,8 @@ TEST(HackingTest, RadioAndLampSwitchOnlyOnceHackedAndAnyRadioRunsTheHackSound)
 	run({});
 	run({KEY_E});
 	EXPECT_FALSE(radio.switchedOn);
-}
-
-TEST(HackingTest, TheCursorOnALampHighlightsItsArea)
-{
-	ActorWorld world(kOpen);
-	Player p;
-	Light lamp(&p);
-	lamp.position = {420.5f, 300.5f};
-	auto started = world.Start({&lamp, &p});
-	KEGfxSetCamPosition(400.0f, 300.0f);
-	// The box spans 400.5 to 440.5; the window centre is world (400, 300), one pixel right 401.
+	// The cursor on the lamp (box 120.5 to 160.5; the window centre is world (120, 140)).
+	KEGfxSetCamPosition(120.0f, 140.0f);
 	for (auto [x, y, over] : {std::tuple{400, 300, false}, {401, 300, true}, {440, 280, true}})
 	{
 		world.Cursor(x, y);

@@ -39,9 +39,8 @@ public:
 		sound.LoadSounds();
 		gSoundManager = &sound;
 		gDeltaTime = 1.0f / 60.0f;
-		gMuted = gPaused = false;
+		gMuted = gPaused = gAlarmMusicOn = false;
 		gDetectingGuards = 0;
-		gAlarmMusicOn = false;
 		Hold({});
 	}
 	~ActorWorld()
@@ -51,32 +50,28 @@ public:
 		Hold({});
 	}
 
-	// Unloads and frees the started objects when it goes. Kept in a variable at the Start
-	// call, it goes before the objects do, which were declared before that call.
-	class Started
+	// Unloads and frees the started objects when it goes, which is before they do when kept
+	// in a variable at the call: auto started = world.Start({...});
+	struct Started
 	{
-	public:
-		explicit Started(std::initializer_list<GameObject*> objects) : objects(objects) {}
+		std::vector<GameObject*> objects;
+		explicit Started(std::initializer_list<GameObject*> list) : objects(list) {}
 		Started(const Started&) = delete;
-		Started& operator=(const Started&) = delete;
 		~Started()
 		{
 			for (GameObject* object : objects)
 				object->Unload(), object->Free();
 		}
-
-	private:
-		std::vector<GameObject*> objects;
 	};
 
-	// Load and Init, in this order: auto started = world.Start({...});
+	// Load, then Init.
 	[[nodiscard]] Started Start(std::initializer_list<GameObject*> objects)
 	{
 		for (GameObject* object : objects)
 			object->Load();
 		for (GameObject* object : objects)
 			object->Init();
-		return Started(objects);
+		return Started{objects};
 	}
 
 	// These keys held from now on, every other key up; sampled as the frame loop does.
@@ -95,8 +90,7 @@ public:
 		KEInputUpdate();
 	}
 
-	// n frames of updates in list order with the keys held (each frame samples them again,
-	// so a press counts as triggered only in the first).
+	// n frames of updates in list order with the keys held (a press triggers in the first only).
 	void Run(std::initializer_list<GameObject*> objects, int n = 1)
 	{
 		for (int i = 0; i < n; ++i)
