@@ -129,11 +129,10 @@ TEST_P(SoundOpenAL, OneShotResumesInPlaceRewindsToItsStartAndPitchShortensIt)
 
 TEST_P(SoundOpenAL, BrokenFilesGiveNoSoundAndNoLengthQuietly)
 {
-	std::vector<char> head(300);
+	std::string head(300, '\0');
 	std::ifstream(kTone, std::ios::binary).read(head.data(), head.size());
-	std::ofstream(TempFile("cut.ogg"), std::ios::binary).write(head.data(), head.size());
-	std::ofstream(TempFile("text.ogg")) << "not a sound at all\n";
-	std::ofstream(TempFile("empty.ogg")).close();
+	for (auto [name, bytes] : { std::pair<const char*, std::string>{ "empty.ogg", "" }, { "text.ogg", "not a sound at all\n" }, { "cut.ogg", head } })
+		std::ofstream(TempFile(name), std::ios::binary) << bytes;
 	for (std::string path : { std::string("tests/data/sound/missing.ogg"), TempFile("empty.ogg"), TempFile("text.ogg"), TempFile("cut.ogg") })
 	{
 		EXPECT_TRUE(!audio->CreateStream(path.c_str(), false) && PlatformAudioOggSeconds(path.c_str()) == -1.0) << path;
