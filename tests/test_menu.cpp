@@ -70,7 +70,7 @@ protected:
 };
 } // namespace
 
-TEST_F(MenuTest, MainEntriesWrapStandOutAndStartOrQuit)
+TEST_F(MenuTest, MainEntriesWrapStandOutAndOpenPagesOrStartOrQuit)
 {
 	EnterMenu(true);
 	Tap(KEY_W);   // up from New game
@@ -97,28 +97,23 @@ TEST_F(MenuTest, MainEntriesWrapStandOutAndStartOrQuit)
 	EXPECT_EQ(gKEGameStateNext, (unsigned int)STATE_LEVEL1);
 	HarnessLeaveState();
 	EnterMenu(true);
-	Open(-1);
-	EXPECT_EQ(gKEGameStateNext, GAME_STATE_QUIT);
-	EXPECT_EQ(Plays(MENU_SOUND_ACCEPT), 1);
-}
-
-TEST_F(MenuTest, ClickedCreditsOpenWithASoundAndEscLeavesThemSilently)
-{
-	EnterMenu(true);
 	PointAt(0.0f, -140.0f);   // resting on Credits selects it
 	Frames(2);
 	EXPECT_EQ(gMenu->selection, 3);
 	Tap(KEY_MOUSE_LEFT);
 	EXPECT_EQ(gMenu->page, MENU_PAGE_CREDITS);
 	EXPECT_EQ(Plays(MENU_SOUND_ACCEPT), 1);
-	Tap(KEY_ESCAPE);
+	Tap(KEY_ESCAPE);   // silently
 	EXPECT_EQ(gMenu->page, MENU_PAGE_MAIN);
 	EXPECT_EQ(Plays(MENU_SOUND_CANCEL), 0);
 	Open(-2);   // Level select
 	EXPECT_EQ(gMenu->page, MENU_PAGE_LEVELS);
-	Tap(KEY_ESCAPE);   // sounds here
+	Tap(KEY_ESCAPE);   // with a sound
 	EXPECT_EQ(gMenu->page, MENU_PAGE_MAIN);
 	EXPECT_EQ(Plays(MENU_SOUND_CANCEL), 1);
+	Open(-2);
+	EXPECT_EQ(gKEGameStateNext, GAME_STATE_QUIT);
+	EXPECT_EQ(Plays(MENU_SOUND_ACCEPT), 3);
 }
 
 TEST_F(MenuTest, LevelSelectStepsByKeysAndArrowsAndStartsTheChosenLevel)

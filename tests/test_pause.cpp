@@ -31,8 +31,8 @@ void StandInLoad()
 	SetPicture(sScene->texture, "ArtAssets/menu_bg.png");
 	sScene->size = {800.0f, 600.0f};
 }
-void StandInUpdate() { ++sUpdates, KEGfxSetCamPosition(sCamera.x, sCamera.y); }
-void StandInDraw() { ++sDraws, sScene->position = sCamera, sScene->Draw(); }
+void StandInUpdate() { ++sUpdates; KEGfxSetCamPosition(sCamera.x, sCamera.y); }
+void StandInDraw() { ++sDraws; sScene->position = sCamera; sScene->Draw(); }
 void StandInUnload()
 {
 	sScene->Unload();
@@ -65,12 +65,13 @@ protected:
 		gPaused = false;
 		sCamera = {0.0f, 0.0f};
 	}
-	void OpenPause()   // the loop pauses on the release of Esc
+	int OpenPause()   // the loop pauses on the release of Esc; the frames the entries take to rise
 	{
 		Tap(KEY_ESCAPE);
 		Frames(1);
-		ASSERT_TRUE(gPaused);
-		RunUntil([&] { return pause->introDone; });
+		EXPECT_TRUE(gPaused);
+		sUpdates = sDraws = 0;
+		return RunUntil([&] { return pause->introDone; });
 	}
 	template <typename Done> int RunUntil(Done done)   // frames until done(), or -1 after 300
 	{
@@ -116,11 +117,7 @@ TEST_F(PauseTest, EscPausesTheLevelAndEscOnTheMainPageResumesIt)
 {
 	sCamera = {300.0f, 1000.0f};   // the menu is laid out around the level's camera
 	Frames(1);
-	Tap(KEY_ESCAPE);
-	Frames(1);
-	ASSERT_TRUE(gPaused);
-	sUpdates = sDraws = 0;
-	int opening = RunUntil([&] { return pause->introDone; });
+	int opening = OpenPause();
 	EXPECT_TRUE(opening > 30 && opening < 45) << opening;
 	EXPECT_EQ(sUpdates, 0);       // the level stands still
 	EXPECT_EQ(sDraws, opening);   // but is still drawn under the menu
@@ -147,7 +144,7 @@ TEST_F(PauseTest, EscPausesTheLevelAndEscOnTheMainPageResumesIt)
 	EXPECT_GE(RunUntil([&] { return !gPaused; }), 0);
 }
 
-TEST_F(PauseTest, MuteMusicTogglesTheSwitchAndStaysOnTheOptionPage)
+TEST_F(PauseTest, MuteMusicTogglesAndBackReturnsToTheMainPageWithoutFrameTime)
 {
 	OpenPause();
 	OpenPage(2, PAUSE_PAGE_OPTION);
@@ -169,6 +166,16 @@ TEST_F(PauseTest, MuteMusicTogglesTheSwitchAndStaysOnTheOptionPage)
 	Tap(KEY_ENTER);   // BACK
 	EXPECT_EQ(pause->page, PAUSE_PAGE_MAIN);
 	EXPECT_EQ(pause->mainSelection, 0);
+	for (float frameTime : {0.0f, 0.25f})
+	{
+		OpenPage(2, PAUSE_PAGE_OPTION);
+		gDeltaTime = frameTime;
+		pause->Back();
+		EXPECT_EQ(pause->page, PAUSE_PAGE_MAIN) << frameTime;
+		EXPECT_FLOAT_EQ(pause->optionItems[1]->tint[3], 0.0f) << frameTime;
+		for (int k = 0; k < PAUSE_MAIN_ENTRIES; ++k)
+			EXPECT_FLOAT_EQ(Entry(k)->tint[3], 1.0f) << frameTime;
+	}
 }
 
 TEST_F(PauseTest, EscOnTheConfirmationReturnsAndYesGoesToTheMainMenu)
@@ -227,21 +234,4 @@ TEST_F(PauseTest, HowToPlayPicturesSlideWithEasingAndNextWrapsAround)
 	EXPECT_EQ(Plays(MENU_SOUND_ACCEPT), accepts + 1);
 	EXPECT_EQ(pause->page, PAUSE_PAGE_MAIN);
 	EXPECT_FLOAT_EQ(pause->howToControls[0]->tint[3], 0.0f);
-}
-
-TEST_F(PauseTest, ReturnToTheMainPageNeedsNoFrameTime)
-{
-	for (float frameTime : {0.0f, 0.25f})
-	{
-		OpenPause();
-		OpenPage(2, PAUSE_PAGE_OPTION);
-		gDeltaTime = frameTime;
-		pause->Back();
-		EXPECT_EQ(pause->page, PAUSE_PAGE_MAIN) << frameTime;
-		EXPECT_FLOAT_EQ(pause->optionItems[1]->tint[3], 0.0f) << frameTime;
-		for (int k = 0; k < PAUSE_MAIN_ENTRIES; ++k)
-			EXPECT_FLOAT_EQ(Entry(k)->tint[3], 1.0f) << frameTime;
-		Tap(KEY_ENTER);
-		ASSERT_GE(RunUntil([&] { return !gPaused; }), 0);
-	}
 }

@@ -5,16 +5,12 @@
 class ScriptedInput
 {
 protected:
-	// The cursor over a point given relative to the view's centre; the default, the window's
-	// top left corner, lies over nothing.
-	void PointAt(float x, float y)
-	{
-		cursorX = (int)(400.0f + x);
-		cursorY = (int)(300.0f - y);
-	}
+	// The cursor over a point relative to the view's centre; the default, the window's top
+	// left corner, lies over nothing.
+	void PointAt(float x, float y) { cursorX = (int)(400.0f + x); cursorY = (int)(300.0f - y); }
 	// Up to n frames, fewer when the state asks for another; the count. The cursor is placed
-	// again before every frame: the X server reports its own pointer whenever a window
-	// appears or goes away under it, which other tests' windows do.
+	// before every frame: the X server reports its own pointer whenever a window appears or
+	// goes away under it.
 	int Frames(int n)
 	{
 		int frames = 0;
