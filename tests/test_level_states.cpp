@@ -21,14 +21,25 @@
 
 namespace
 {
+void Touch(Player* player, const BasicGuard* guard)   // on the guard's box for the next update
+{
+	player->position = guard->position, player->boundingBox = guard->boundingBox;
+}
+void SaveFrame(const std::string& name)
+{
+	KESysFrameStart();
+	KEGameStateDraw();
+	EXPECT_TRUE(UiSaveBackBuffer(UiOutputPath(name)));
+}
+void BackToMenu() { gKEGameStateCurr = gKEGameStateNext = STATE_MENU, GameBeginState(); }
+LevelModule& Enter(unsigned int id) { return HarnessEnterState(id), *GetLevelModule(id); }
+
 struct LevelTest : ::testing::Test
 {
 	void SetUp() override
 	{
 		ASSERT_TRUE(HarnessStartEngine());
-		static bool started = false;
-		if (!started)
-			GameStartUp(), started = true;
+		[[maybe_unused]] static bool started = (GameStartUp(), true);
 		gPaused = false;
 		PlatformInputClearKeys();
 	}
@@ -39,30 +50,8 @@ struct LevelTest : ::testing::Test
 			gKEGameStateNext = STATE_MENU;
 		HarnessLeaveState();
 	}
-	void BackToMenu()
-	{
-		gKEGameStateCurr = gKEGameStateNext = STATE_MENU;
-		GameBeginState();
-	}
-	LevelModule& Enter(unsigned int id)
-	{
-		HarnessEnterState(id);
-		return *GetLevelModule(id);
-	}
-	void Touch(LevelModule& level, BasicGuard* guard)
-	{
-		level.player->position = guard->position;
-		level.player->boundingBox = guard->boundingBox;
-	}
 };
-
-void SaveFrame(const std::string& name)
-{
-	KESysFrameStart();
-	KEGameStateDraw();
-	EXPECT_TRUE(UiSaveBackBuffer(UiOutputPath(name)));
-}
-}
+} // namespace
 
 TEST_F(LevelTest, ACatchAfterTheGraceCostsOneLifeAndTheCurtainResetsTheLevel)
 {
@@ -71,23 +60,20 @@ TEST_F(LevelTest, ACatchAfterTheGraceCostsOneLifeAndTheCurtainResetsTheLevel)
 	BasicGuard *a = level.guards[0], *b = level.guards[1];
 	const KEVec2 spawn = player->spawnPosition;
 	HarnessRunFrames(1);
-	Touch(level, a);   // within the two-second grace
+	Touch(player, a);   // within the two-second grace
 	HarnessRunFrames(1);
 	EXPECT_EQ(player->lives, 3);
 	player->position = spawn;
 	HarnessRunFrames(120);
 	player->hidden = true;   // hidden: never caught
-	Touch(level, a);
+	Touch(player, a);
 	HarnessRunFrames(1);
 	EXPECT_EQ(player->lives, 3);
 	player->hidden = false;
-	level.radios[0]->hacked = level.radios[0]->switchedOn = true;
-	level.lights[0]->hacked = true;
+	level.radios[0]->hacked = level.radios[0]->switchedOn = level.lights[0]->hacked = level.servers[0]->hacked = true;
 	level.lights[0]->switchedOn = false;
-	level.servers[0]->hacked = true;
-	b->position = a->position;   // both guards in one frame: one life
-	b->boundingBox = a->boundingBox;
-	Touch(level, a);
+	b->position = a->position, b->boundingBox = a->boundingBox;   // both guards in one frame: one life
+	Touch(player, a);
 	HarnessRunFrames(1);
 	EXPECT_EQ(player->lives, 2);
 	EXPECT_TRUE(player->caught);
@@ -99,14 +85,10 @@ TEST_F(LevelTest, ACatchAfterTheGraceCostsOneLifeAndTheCurtainResetsTheLevel)
 	EXPECT_FALSE(level.radios[0]->hacked || level.radios[0]->switchedOn);
 	EXPECT_TRUE(level.lights[0]->switchedOn && !level.lights[0]->hacked);
 	EXPECT_TRUE(level.servers[0]->hacked);
-	EXPECT_EQ(player->position.x, spawn.x);
-	EXPECT_EQ(player->position.y, spawn.y);
-	for (BasicGuard* guard : level.guards)
-	{
-		EXPECT_EQ((int)(guard->position.x / 40.0f), (int)guard->homeCell.x);
-		EXPECT_EQ((int)(guard->position.y / 40.0f), (int)guard->homeCell.y);
-		EXPECT_NE(guard->state, GUARD_PURSUE);
-	}
+	EXPECT_TRUE(player->position.x == spawn.x && player->position.y == spawn.y);
+	for (BasicGuard* g : level.guards)   // home and not pursuing
+		EXPECT_TRUE((int)(g->position.x / 40.0f) == (int)g->homeCell.x &&
+		            (int)(g->position.y / 40.0f) == (int)g->homeCell.y && g->state != GUARD_PURSUE);
 	HarnessSetKey(KEY_D, true);   // frozen until the curtain is up again
 	HarnessRunFrames(20);
 	EXPECT_EQ(player->position.x, spawn.x);
@@ -132,26 +114,13 @@ TEST_F(LevelTest, TheHudCountsEveryServerCellAndExtraGuardCellsAreLeftEmpty)
 	level.player->hud->serverTotal = 0;
 	KEGameStateInit();
 	EXPECT_EQ(level.player->hud->serverTotal, 3);
-	EXPECT_EQ(level.guards[0]->homeCell.x, 1.0f);   // first guard cell in scan order
-	EXPECT_EQ(level.guards[0]->homeCell.y, 0.0f);
+	EXPECT_TRUE(level.guards[0]->homeCell.x == 1.0f && level.guards[0]->homeCell.y == 0.0f);   // first in scan order
 	HarnessRunFrames(5);
 	level.player->hud->Update();
 	EXPECT_EQ(level.player->hud->serversDigit->imageIndex, 2);   // "3" still to hack
 }
 
-TEST_F(LevelTest, LosingTheLastLifeWinsOverAWinInTheSameFrame)
-{
-	LevelModule& level = Enter(STATE_SERVER_TUTORIAL);
-	HarnessRunFrames(130);
-	level.player->lives = 1;
-	level.player->serversHacked = 1;
-	Touch(level, level.guards[0]);
-	EXPECT_LT(HarnessRunFrames(400), 400);
-	EXPECT_EQ(gKEGameStateNext, (unsigned int)STATE_LOSE);
-	EXPECT_EQ(level.player->lives, 3);
-}
-
-TEST_F(LevelTest, PLeavesForTheMenuAndTheGoalForTheWinScreen)
+TEST_F(LevelTest, PLeavesForTheMenuTheGoalForWinAndALossBeatsAWinInTheSameFrame)
 {
 	Enter(STATE_LEVEL1);
 	HarnessRunFrames(2);
@@ -163,6 +132,14 @@ TEST_F(LevelTest, PLeavesForTheMenuAndTheGoalForTheWinScreen)
 	Enter(STATE_LEVEL1).player->serversHacked = 3;
 	EXPECT_GE(HarnessRunFrames(200), 79);   // the curtain covers the view first
 	EXPECT_EQ(gKEGameStateNext, (unsigned int)STATE_WIN);
+	HarnessLeaveState();
+	LevelModule& level = Enter(STATE_SERVER_TUTORIAL);
+	HarnessRunFrames(130);
+	level.player->lives = 1, level.player->serversHacked = 1;   // the win curtain starts this frame too
+	Touch(level.player, level.guards[0]);
+	EXPECT_LT(HarnessRunFrames(400), 400);
+	EXPECT_EQ(gKEGameStateNext, (unsigned int)STATE_LOSE);
+	EXPECT_EQ(level.player->lives, 3);
 }
 
 TEST_F(LevelTest, EndScreensIgnoreEscAndLeaveOnHeldBackspace)
@@ -206,8 +183,7 @@ TEST_F(LevelTest, FirstFramePictures)
 		EXPECT_EQ(magenta, 0) << id;
 		EXPECT_GT(ink, 20) << id;
 		KESysFrameEnd();
-		gKEGameStateNext = STATE_MENU;
-		HarnessLeaveState();
+		gKEGameStateNext = STATE_MENU, HarnessLeaveState();
 	}
 	BackToMenu();
 }

@@ -61,18 +61,18 @@ std::string Fault(const LevelModule& level)
 			return say("a number that is not finite: object", i, o->position);
 	}
 	if (level.mapColumns == 0 || level.mapRows == 0)
-		return "";
+		return "";   // no map: nothing to stand inside
 	const float right = level.mapColumns * level.cellSize, top = level.mapRows * level.cellSize;
 	auto inside = [&](const KEVec2& p) { return p.x >= 0.0f && p.y >= 0.0f && p.x <= right && p.y <= top; };
 	if (!inside(level.player->position))
 		return say("outside the level: the player", 0, level.player->position);
 	for (size_t i = 0; i < level.guards.size(); ++i)
 	{
-		if (!inside(level.guards[i]->position))
-			return say("outside the level: guard", i, level.guards[i]->position);
 		for (const KEVec2& point : level.guards[i]->path)
 			if (!Finite(point))
 				return say("a route point that is not finite: guard", i, point);
+		if (!inside(level.guards[i]->position))
+			return say("outside the level: guard", i, level.guards[i]->position);
 	}
 	return "";
 }
@@ -83,13 +83,8 @@ protected:
 	void SetUp() override
 	{
 		ASSERT_TRUE(HarnessStartEngine());
-		static bool started = false;
-		if (!started)
-		{
-			GameStartUp(), started = true;
-			glEnable(GL_SCISSOR_TEST);   // every draw call runs, but fills only a few pixels
-			glScissor(0, 0, 4, 4);
-		}
+		// Every draw call runs, but the scissor leaves only a few pixels to fill.
+		[[maybe_unused]] static bool started = (GameStartUp(), glEnable(GL_SCISSOR_TEST), glScissor(0, 0, 4, 4), true);
 		PlatformInputClearKeys();
 		gPaused = false;
 	}
