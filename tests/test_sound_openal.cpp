@@ -1,5 +1,4 @@
-// The OpenAL sound system on OpenAL Soft's wave backend, which writes the real mix to a WAV file:
-// what was audible, paused, muted or pitched is measured there (tone440_1s.ogg: sox, oggenc -q 0).
+// OpenAL on OpenAL Soft's wave backend: what was audible, paused, muted or pitched is measured in the mix it writes.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -16,7 +15,6 @@ namespace
 const char* const kTone = "tests/data/sound/tone440_1s.ogg";
 const long        kWindow = 441 * 4;   // 10 ms of 44.1 kHz stereo 16-bit, as configured
 
-// Per process: ctest may run these side by side.
 std::string TempFile(const char* name) { return testing::TempDir() + "nullvane" + std::to_string(getpid()) + name; }
 
 // Each test plays its sound decoded whole, and again streamed as the music is.
@@ -26,7 +24,6 @@ protected:
 	void SetUp() override
 	{
 		PlatformAudioStreamLongerThan(GetParam() ? 0.0 : 10.0);
-		// OpenAL Soft reads this once, at the first call into it.
 		std::ofstream(TempFile("alsoft.conf")) << "[general]\ndrivers=wave\nfrequency=44100\nchannels=stereo\nsample-type=int16\n"
 		                                          "dither=false\n[wave]\nfile=" << TempFile("mix.wav") << "\n";
 		setenv("ALSOFT_CONF", TempFile("alsoft.conf").c_str(), 1), unsetenv("ALSOFT_DRIVERS");
@@ -37,17 +34,14 @@ protected:
 	}
 	void TearDown() override { delete audio; std::remove(TempFile("mix.wav").c_str()); }
 	long Written() { struct stat st; return stat(TempFile("mix.wav").c_str(), &st) == 0 ? (long)st.st_size : -1; }
-	// Waits on audio written, not on the clock, however busy the machine; returns where the mix has got to.
-	long After(double seconds)
+	long After(double seconds)   // waits on audio written, not the clock; returns where the mix has got to
 	{
 		long target = Written() + (long)(seconds * 100) * kWindow;
 		for (int i = 0; i < 4000 && Written() < target; ++i)
 			std::this_thread::sleep_for(std::chrono::milliseconds(5));
-		EXPECT_GE(Written(), target) << "the wave backend stopped writing";
 		return Written();
 	}
-	// Closes the device, completing the file; keeps the loudest sample of every 10 ms to its end, whatever the header says.
-	void Finish()
+	void Finish()   // closes the device; keeps the loudest sample of every 10 ms, whatever the header says
 	{
 		delete audio, audio = nullptr;
 		std::ifstream     in(TempFile("mix.wav"), std::ios::binary);
@@ -77,7 +71,7 @@ protected:
 };
 }
 
-TEST_P(SoundOpenAL, MusicIsAudibleAndSilentWhilePausedOrMuted)
+TEST_P(SoundOpenAL, MusicIsAudibleSilentWhilePausedOrMutedAndLoops)
 {
 	AudioSound*  music = audio->CreateStream(kTone, true);
 	long         start = After(0.1);
@@ -85,18 +79,15 @@ TEST_P(SoundOpenAL, MusicIsAudibleAndSilentWhilePausedOrMuted)
 	audio->SetVolume(channel, 0.5f);
 	long paused = After(0.5);
 	audio->SetPaused(channel, true), After(0.5);
-	audio->SetMute(channel, true), audio->SetPaused(channel, false);   // muted while paused, then resumed: not even a blip
-	long marks[4] = { paused };
-	for (int i = 1; i < 4; ++i)   // unmuted, muted, unmuted
-		marks[i] = After(0.5), audio->SetMute(channel, i == 2);
-	long end = After(0.5);
+	audio->SetMute(channel, true), audio->SetPaused(channel, false);   // muted while paused, then resumed
+	long unmuted = After(0.5);
+	audio->SetMute(channel, false);
+	long end = After(0.6);   // past the end of the file
 	Finish();
 	const int level = Peak(start, paused);
 	EXPECT_GT(level, 3000);
-	EXPECT_LE(Peak(marks[0], marks[1]), 2) << "silent while paused and on resuming muted";
-	EXPECT_LE(Peak(marks[2], marks[3]), 2) << "silent while muted";
-	EXPECT_NEAR(Peak(marks[1], marks[2]), level, level * 0.1) << "un-muting brings back the volume set before";
-	EXPECT_NEAR(Peak(marks[3], end), level, level * 0.1) << "past the end of the file: it loops";
+	EXPECT_LE(Peak(paused, unmuted), 2) << "silent while paused and on resuming muted, not even a blip";
+	EXPECT_NEAR(Peak(unmuted, end), level, level * 0.1) << "un-muting brings back the volume set before, and it loops";
 }
 
 TEST_P(SoundOpenAL, OneShotResumesInPlaceRewindsToItsStartAndPitchShortensIt)
@@ -125,20 +116,6 @@ TEST_P(SoundOpenAL, OneShotResumesInPlaceRewindsToItsStartAndPitchShortensIt)
 	EXPECT_NEAR(Loud(marks[0], marks[1]), 100, 6) << "resumed where it stopped";
 	EXPECT_NEAR(Loud(resumed, marks[2]), 100, 6) << "rewound to its start";
 	EXPECT_NEAR(Loud(marks[2], marks[3]), 67, 6) << "two thirds of the time";
-}
-
-TEST_P(SoundOpenAL, BrokenFilesGiveNoSoundAndNoLengthQuietly)
-{
-	std::string head(300, '\0');
-	std::ifstream(kTone, std::ios::binary).read(head.data(), head.size());
-	for (auto [name, bytes] : { std::pair<const char*, std::string>{ "empty.ogg", "" }, { "text.ogg", "not a sound at all\n" }, { "cut.ogg", head } })
-		std::ofstream(TempFile(name), std::ios::binary) << bytes;
-	for (std::string path : { std::string("tests/data/sound/missing.ogg"), TempFile("empty.ogg"), TempFile("text.ogg"), TempFile("cut.ogg") })
-	{
-		EXPECT_TRUE(!audio->CreateStream(path.c_str(), false) && PlatformAudioOggSeconds(path.c_str()) == -1.0) << path;
-		std::remove(path.c_str());
-	}
-	EXPECT_TRUE(!audio->CreateStream(nullptr, true) && PlatformAudioOggSeconds(nullptr) == -1.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(WholeAndStreamed, SoundOpenAL, testing::Bool(),
