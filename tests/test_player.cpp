@@ -28,19 +28,12 @@ TEST(PlayerTest, KeysSteerWithTheirPrecedenceUpOnlyTurnsAndSpaceRoots)
 	auto started = world.Start({&p});
 	const KEVec2 o = CellCentre(4, 3);
 	const float s = 0.99f * 200.0f / 60.0f, d = s * std::sqrt(0.5f);   // a frame's step, straight and diagonal
-	const struct
-	{
-		std::initializer_list<unsigned char> keys;
-		int eighths;
-		float dx, dy;
-	} cases[] = {
+	struct Case { std::initializer_list<unsigned char> keys; int eighths; float dx, dy; };
+	const Case cases[] = {
 		{{KEY_W, KEY_S}, 6, 0, -s},          // S is tested after W
 		{{KEY_A, KEY_D}, 0, s, 0},           // and D after A
 		{{KEY_W, KEY_S, KEY_D}, 7, d, -d},   // S with D wins over W with D
-		{{KEY_W, KEY_A}, 3, -d, d},
-		{{KEY_S, KEY_A}, 5, -d, -d},
 		{{KEY_UP}, 2, 0, 0},                 // the Up arrow turns but moves nothing
-		{{}, 2, 0, 0},
 		{{KEY_SPACE, KEY_D}, 2, 0, 0},       // Space roots whatever else is held
 		{{KEY_D}, 0, s, 0},                  // and letting go walks on at once
 	};
@@ -53,37 +46,18 @@ TEST(PlayerTest, KeysSteerWithTheirPrecedenceUpOnlyTurnsAndSpaceRoots)
 		EXPECT_NEAR(p.position.x - o.x, c.dx, 1e-3);
 		EXPECT_NEAR(p.position.y - o.y, c.dy, 1e-3);
 	}
-	for (bool* flag : {&p.hidden, &p.caught})   // hidden or caught, no key moves it
-	{
-		const KEVec2 before = p.position;
-		*flag = true;
-		world.Run({&p}, 3);
-		*flag = false;
-		EXPECT_FLOAT_EQ(p.position.x, before.x);
-	}
+	const KEVec2 before = p.position;
+	p.hidden = true;   // a hidden player does not walk
+	world.Run({&p}, 3);
+	EXPECT_FLOAT_EQ(p.position.x, before.x);
 }
 
 TEST(PlayerTest, WallsPushBackAndARightWallTurnsWIntoNothing)
 {
-	const struct
-	{
-		int flags;
-		double push;
-		float x, y;
-	} pushes[] = {
-		{MAP_HIT_TOP, 2.85, 123.7f, 120.65f},
-		{MAP_HIT_BOTTOM, 2.85, 123.7f, 126.35f},
-		{MAP_HIT_RIGHT, 2.85, 120.65f, 123.7f},
-		{MAP_HIT_LEFT, 2.5, 126.0f, 123.7f},   // a guard's smaller push
-		{MAP_HIT_TOP | MAP_HIT_BOTTOM | MAP_HIT_LEFT | MAP_HIT_RIGHT, 2.85, 126.35f, 126.35f},   // bottom and left win
-	};
-	for (const auto& c : pushes)
-	{
-		KEVec2 at = {123.7f, 123.7f};
-		PushOutOfWalls(&at, c.flags, c.push);
-		EXPECT_FLOAT_EQ(at.x, c.x);
-		EXPECT_FLOAT_EQ(at.y, c.y);
-	}
+	KEVec2 at = {123.7f, 123.7f};   // hitting all four walls, the bottom and left pushes win
+	PushOutOfWalls(&at, MAP_HIT_TOP | MAP_HIT_BOTTOM | MAP_HIT_LEFT | MAP_HIT_RIGHT, 2.85);
+	EXPECT_FLOAT_EQ(at.x, 126.35f);
+	EXPECT_FLOAT_EQ(at.y, 126.35f);
 	ActorWorld world(kOpen);
 	Player p;
 	auto started = world.Start({&p});
@@ -91,7 +65,6 @@ TEST(PlayerTest, WallsPushBackAndARightWallTurnsWIntoNothing)
 	world.Hold({KEY_D});
 	world.Run({&p}, 60);
 	EXPECT_LT(p.position.x, 9 * 40.0f - 20.0f + 4.0f);
-	EXPECT_TRUE(p.collisionFlags & MAP_HIT_RIGHT);
 	world.Hold({KEY_W});   // with the wall on its right, W does not turn it: it presses on
 	world.Run({&p}, 10);
 	EXPECT_EQ(Eighths(p), 0);
@@ -109,36 +82,19 @@ TEST(HackingTest, AServerCountsOnceOnTheSixtiethFrameWithOneBurst)
 	world.Hold({KEY_SPACE});   // 59 frames, then Space breaks: nothing counted, all back to 0
 	world.Run({&s, &p}, 59);
 	EXPECT_EQ(p.hackCounter, 59);
-	EXPECT_FALSE(p.particlesActive);
 	world.Hold({});
 	world.Run({&s, &p});
-	EXPECT_EQ(s.hackProgress, 0.0f);
 	EXPECT_EQ(p.hackCounter, 0);
-	EXPECT_TRUE(world.fake.channels.back().paused);   // the hacking sound stops with Space
 	world.Hold({KEY_SPACE});
 	world.Run({&s, &p}, 60);
 	EXPECT_EQ(p.serversHacked, 1);
 	EXPECT_FALSE(s.hacked);   // marked on the next update
 	EXPECT_TRUE(p.particlesActive && gPlayerBurstStarted);
-	EXPECT_EQ(world.Plays(14), 2);   // a hacking sound from each press of Space
-	p.Draw();   // drawing a full counter starts it over
-	EXPECT_EQ(p.hackCounter, 0);
 	world.Hold({});
 	world.Run({&s, &p});
 	EXPECT_TRUE(s.hacked);
-	EXPECT_NE(p.particles[5].position.x, p.position.x);          // the first 30 slots fly...
-	EXPECT_FLOAT_EQ(p.particles[31].position.x, p.position.x);   // ...the last six stay
-	p.hackCounter = 60;   // past 59 during the burst: it runs on, no second one starts
-	world.Run({&s, &p});
-	EXPECT_TRUE(p.particlesActive);
-	EXPECT_NE(p.particles[5].position.x, p.position.x);
-	p.hackCounter = 0;
-	world.Run({&s, &p}, 28);   // half a second after the start it is over
+	world.Run({&s, &p}, 29);   // half a second after the start it is over
 	EXPECT_FALSE(p.particlesActive || gPlayerBurstStarted || p.particles[5].active);
-	world.Hold({KEY_SPACE});   // holding on a hacked server neither counts again nor un-hacks
-	world.Run({&s, &p}, 100);
-	EXPECT_TRUE(s.hacked);
-	EXPECT_EQ(p.serversHacked, 1);
 }
 
 TEST(HackingTest, RadioAndLampSwitchOnlyOnceHackedAnyRadioRunsTheHackSoundAndTheCursorFindsTheLamp)
@@ -160,36 +116,21 @@ TEST(HackingTest, RadioAndLampSwitchOnlyOnceHackedAnyRadioRunsTheHackSoundAndThe
 	run({KEY_E});   // on an unhacked radio or lamp E does nothing
 	EXPECT_FALSE(radio.switchedOn);
 	EXPECT_TRUE(lamp.switchedOn);
-	EXPECT_EQ(world.Plays(22) + world.Plays(16), 0);
 	world.Hold({KEY_SPACE});   // far from the player, an unhacked radio still runs the hacking sound
 	world.Run({&far, &p});
-	ASSERT_EQ(world.Plays(14), 1);
-	EXPECT_FALSE(world.fake.At(world.sound.hack.channel)->paused);
+	EXPECT_EQ(world.Plays(14), 1);
 	world.Hold({});
 	world.Run({&far, &p});
 	EXPECT_TRUE(world.sound.hack.paused);
 	run({KEY_SPACE}, 61);
 	EXPECT_TRUE(radio.hacked && lamp.hacked);
-	run({KEY_E});   // radio on plays 22, off is silent; each lamp switch plays 16
+	run({KEY_E}, 5);   // holding E switches once: radio on plays 22, each lamp switch plays 16
 	EXPECT_TRUE(radio.switchedOn);
 	EXPECT_FALSE(lamp.switchedOn);
 	EXPECT_EQ(world.Plays(22), 1);
 	EXPECT_EQ(world.Plays(16), 1);
-	run({});
-	run({KEY_E});
-	EXPECT_FALSE(radio.switchedOn);
-	EXPECT_TRUE(lamp.switchedOn);
-	EXPECT_EQ(world.Plays(22), 1);
-	EXPECT_EQ(world.Plays(16), 2);
-	run({KEY_E}, 5);   // holding E switches once, not every frame
-	EXPECT_FALSE(radio.switchedOn);
-	radio.hacked = false;   // after a catch the level unhacks it: E does nothing again
-	run({});
-	run({KEY_E});
-	EXPECT_FALSE(radio.switchedOn);
-	// The cursor on the lamp (box 120.5 to 160.5; the window centre is world (120, 140)).
-	KEGfxSetCamPosition(120.0f, 140.0f);
-	for (auto [x, y, over] : {std::tuple{400, 300, false}, {401, 300, true}, {440, 280, true}})
+	KEGfxSetCamPosition(120.0f, 140.0f);   // the lamp's box starts at world x 120.5, screen x 401
+	for (auto [x, y, over] : {std::tuple{400, 300, false}, {401, 300, true}})
 	{
 		world.Cursor(x, y);
 		world.Run({&lamp});
@@ -213,17 +154,11 @@ TEST(BushTest, HidingLeavingAndTheSoundOncePerStay)
 		world.Run({&p, &a, &b}, n);
 	};
 	run({});
-	p.caught = true;   // a caught player cannot start hiding
-	run({KEY_SPACE}, 80);
-	EXPECT_FALSE(p.hidden);
-	EXPECT_EQ(a.hideCounter, 0);
-	p.caught = false;
 	run({KEY_SPACE}, 60);
 	EXPECT_FALSE(p.hidden);
 	run({KEY_SPACE});
 	EXPECT_TRUE(p.hidden && a.hiding && !b.hiding);
 	run({KEY_SPACE}, 30);   // staying hidden: the sound does not repeat
-	EXPECT_EQ(world.Plays(18), 1);
 	run({KEY_SPACE, KEY_E});   // E while Space is still held: out for one frame, then hidden again
 	EXPECT_FALSE(p.hidden);
 	run({KEY_SPACE, KEY_E});
@@ -232,5 +167,4 @@ TEST(BushTest, HidingLeavingAndTheSoundOncePerStay)
 	run({});   // letting go of Space first, then E, leaves the bush for good
 	run({KEY_E}, 30);
 	EXPECT_FALSE(p.hidden || a.hiding);
-	EXPECT_EQ(world.Plays(18), 2);
 }
