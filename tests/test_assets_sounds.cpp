@@ -41,8 +41,7 @@ Wave Filter(const Wave& x, double b0, double b1, double b2, double a0, double a1
 	return y;
 }
 
-// K-weighted mean-square loudness (+4 dB shelf above 1.7 kHz, 38 Hz high-pass) of 400 ms blocks
-// every `hop` seconds, channels summed, in LUFS.
+// K-weighted loudness (4 dB shelf above 1.7 kHz, 38 Hz high-pass) in LUFS of 400 ms blocks every `hop` s.
 std::vector<double> Blocks(const Pcm& pcm, double hop)
 {
 	const double a = std::pow(10.0, 0.1), w = 2 * M_PI * 1681.97 / pcm.rate, c = std::cos(w);
@@ -84,8 +83,7 @@ double Integrated(const Pcm& pcm)
 
 TEST(AssetsSounds, EveryFileDecodesMusicLasts20To60sEffectsStayNearTheMenuMusicAndGruntsFadeOut)
 {
-	// The music slot plays at 0.6, effects at full volume: the loudest 400 ms of each effect
-	// may be at most 8 dB above the whole menu loop turned down to 0.6.
+	// Effects play at full volume, music at 0.6: an effect's loudest 400 ms against the whole menu loop.
 	const double music = Integrated(Decode(0)) + 20 * std::log10(0.6);
 	for (int id = 0; id < SOUND_ID_COUNT; ++id)
 	{
