@@ -1,9 +1,7 @@
-// The pause menu over a stand-in level, driven through the real loop with scripted keys and cursor.
+// The pause menu over a stand-in level that draws nothing, driven through the real loop with scripted keys and cursor.
 #include <gtest/gtest.h>
-
 #include <cstdio>
 #include <string>
-
 #include "GameLoop.h"
 #include "GameStates.h"
 #include "KEGraphics.h"
@@ -19,26 +17,6 @@ namespace
 {
 const unsigned int STAND_IN_LEVEL = 40;   // an id the game never registers
 
-// A level that counts its updates and draws and shows a picture around its camera.
-int       sUpdates = 0, sDraws = 0;
-KEVec2    sCamera = {0.0f, 0.0f};
-Menu_box* sScene = nullptr;
-
-void StandInLoad()
-{
-	sScene = new Menu_box();
-	sScene->Load();
-	SetPicture(sScene->texture, "ArtAssets/menu_bg.png");
-	sScene->size = {800.0f, 600.0f};
-}
-void StandInUpdate() { ++sUpdates; KEGfxSetCamPosition(sCamera.x, sCamera.y); }
-void StandInDraw() { ++sDraws; sScene->position = sCamera; sScene->Draw(); }
-void StandInUnload()
-{
-	sScene->Unload();
-	delete sScene;
-}
-
 class PauseTest : public testing::Test, protected ScriptedInput
 {
 protected:
@@ -46,32 +24,29 @@ protected:
 	{
 		ASSERT_TRUE(HarnessStartEngine());
 		[[maybe_unused]] static bool started = (GameStartUp(),
-			KEGameStateMgrAdd(STAND_IN_LEVEL, StandInLoad, nullptr, StandInUpdate, StandInDraw, nullptr, StandInUnload),
+			KEGameStateMgrAdd(STAND_IN_LEVEL, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
 			true);
 		pause = GamePauseMenu();
 		ASSERT_NE(pause, nullptr);
-		realManager = gSoundManager;
 		manager.LoadSounds();
 		gSoundManager = &manager;
 		gPaused = gMuted = false;
 		HarnessEnterState(STAND_IN_LEVEL);
 		Frames(3);
+		OpenPause();
 	}
 	void TearDown() override
 	{
-		if (gKEGameStateCurr == STAND_IN_LEVEL)
-			HarnessLeaveState();
-		gSoundManager = realManager;
+		HarnessLeaveState();
+		gSoundManager = nullptr;
 		gPaused = false;
-		sCamera = {0.0f, 0.0f};
 	}
-	int OpenPause()   // the loop pauses on the release of Esc; the frames the entries take to rise
+	void OpenPause()   // the loop pauses on the release of Esc
 	{
 		Tap(KEY_ESCAPE);
 		Frames(1);
 		EXPECT_TRUE(gPaused);
-		sUpdates = sDraws = 0;
-		return RunUntil([&] { return pause->introDone; });
+		EXPECT_GE(RunUntil([&] { return pause->introDone; }), 0);
 	}
 	template <typename Done> int RunUntil(Done done)   // frames until done(), or -1 after 300
 	{
@@ -104,51 +79,39 @@ protected:
 		std::printf("picture: %s\n", UiOutputPath(name).c_str());
 		KEGfxEnd();
 	}
-	Menu_box* Entry(int k) { return pause->panel[PANEL_MAIN + k]; }
 
-	Pause*        pause = nullptr;
-	SoundManager* realManager = nullptr;
-	SoundFake     fake;
-	SoundManager  manager{&fake};
+	Pause*       pause = nullptr;
+	SoundFake    fake;
+	SoundManager manager{&fake};
 };
 } // namespace
 
-TEST_F(PauseTest, EscPausesTheLevelAndEscOnTheMainPageResumesIt)
+TEST_F(PauseTest, EscResumesAndEscOnTheConfirmationReturnsAndYesGoesToTheMainMenu)
 {
-	sCamera = {300.0f, 1000.0f};   // the menu is laid out around the level's camera
-	Frames(1);
-	int opening = OpenPause();
-	EXPECT_TRUE(opening > 30 && opening < 45) << opening;
-	EXPECT_EQ(sUpdates, 0);       // the level stands still
-	EXPECT_EQ(sDraws, opening);   // but is still drawn under the menu
-	EXPECT_TRUE(Plays(MENU_SOUND_MOVE) == 1 || Plays(MENU_SOUND_MOVE) == 2) << Plays(MENU_SOUND_MOVE);
-	for (int k = 0; k < PAUSE_MAIN_ENTRIES; ++k)   // 50 apart
-	{
-		EXPECT_FLOAT_EQ(Entry(k)->position.x, 70.0f) << k;
-		EXPECT_FLOAT_EQ(Entry(k)->position.y, 1175.0f - 50.0f * (float)k) << k;
-	}
-	EXPECT_NEAR(pause->panel[PANEL_DIMMER]->tint[3], 1.0f, 1e-5f);
 	SaveScreen("pause_main.png");
-
-	Tap(KEY_ESCAPE);
+	Tap(KEY_ESCAPE);   // on the main page: resumes
 	EXPECT_EQ(Plays(MENU_SOUND_CANCEL), 1);
-	int closing = RunUntil([&] { return !gPaused; });
-	EXPECT_TRUE(closing > 55 && closing < 70) << closing;   // the slide ends at world height -500
-	sUpdates = 0;
-	Frames(5);
-	EXPECT_EQ(sUpdates, 5);
-
-	OpenPause();   // opens again, on the main page
-	EXPECT_EQ(pause->page, PAUSE_PAGE_MAIN);
-	Tap(KEY_ENTER);   // RESUME
 	EXPECT_GE(RunUntil([&] { return !gPaused; }), 0);
+
+	OpenPause();
+	OpenPage(3, PAUSE_PAGE_CONFIRM);
+	EXPECT_EQ(pause->confirmSelection, 0);   // YES selected, Esc still answers no
+	Tap(KEY_ESCAPE);
+	EXPECT_GE(AtPage(PAUSE_PAGE_MAIN), 0);
+	EXPECT_TRUE(gPaused);
+	Tap(KEY_ENTER);   // QUIT is still selected
+	ASSERT_GE(AtPage(PAUSE_PAGE_CONFIRM), 0);
+	Frames(30);
+	SaveScreen("pause_confirm.png");
+	Click(-50.0f, 0.0f);   // YES
+	Frames(300);           // stops at the frame that asks for another state
+	EXPECT_EQ(gKEGameStateNext, (unsigned int)STATE_MENU);
+	EXPECT_FALSE(gPaused);
 }
 
-TEST_F(PauseTest, MuteMusicTogglesAndBackReturnsToTheMainPageWithoutFrameTime)
+TEST_F(PauseTest, MuteMusicTogglesAndStaysAndBackReturnsToTheMainPage)
 {
-	OpenPause();
 	OpenPage(2, PAUSE_PAGE_OPTION);
-	EXPECT_FLOAT_EQ(Entry(0)->tint[3], 0.0f);
 	Tap(KEY_ENTER);
 	EXPECT_TRUE(gMuted);
 	Frames(10);
@@ -161,51 +124,18 @@ TEST_F(PauseTest, MuteMusicTogglesAndBackReturnsToTheMainPageWithoutFrameTime)
 	Frames(10);
 	EXPECT_EQ(Plays(MENU_SOUND_CANCEL), 1);
 	EXPECT_EQ(pause->page, PAUSE_PAGE_OPTION);
-
 	Tap(KEY_S);
 	Tap(KEY_ENTER);   // BACK
 	EXPECT_EQ(pause->page, PAUSE_PAGE_MAIN);
 	EXPECT_EQ(pause->mainSelection, 0);
-	for (float frameTime : {0.0f, 0.25f})
-	{
-		OpenPage(2, PAUSE_PAGE_OPTION);
-		gDeltaTime = frameTime;
-		pause->Back();
-		EXPECT_EQ(pause->page, PAUSE_PAGE_MAIN) << frameTime;
-		EXPECT_FLOAT_EQ(pause->optionItems[1]->tint[3], 0.0f) << frameTime;
-		for (int k = 0; k < PAUSE_MAIN_ENTRIES; ++k)
-			EXPECT_FLOAT_EQ(Entry(k)->tint[3], 1.0f) << frameTime;
-	}
-}
-
-TEST_F(PauseTest, EscOnTheConfirmationReturnsAndYesGoesToTheMainMenu)
-{
-	OpenPause();
-	OpenPage(3, PAUSE_PAGE_CONFIRM);
-	EXPECT_EQ(pause->confirmSelection, 0);   // YES selected, Esc still answers no
-	Tap(KEY_ESCAPE);
-	EXPECT_GE(AtPage(PAUSE_PAGE_MAIN), 0);
-	EXPECT_FLOAT_EQ(pause->panel[PANEL_QUESTION]->tint[3], 0.0f);
-	EXPECT_FLOAT_EQ(Entry(3)->tint[3], 1.0f);
-	EXPECT_TRUE(gPaused);
-
-	Tap(KEY_ENTER);   // QUIT is still selected
-	ASSERT_GE(AtPage(PAUSE_PAGE_CONFIRM), 0);
-	Frames(30);
-	SaveScreen("pause_confirm.png");
-	Click(-50.0f, 0.0f);   // YES
-	Frames(300);           // stops at the frame that asks for another state
-	EXPECT_EQ(gKEGameStateNext, (unsigned int)STATE_MENU);
-	EXPECT_FALSE(gPaused);
-	EXPECT_EQ(pause->page, PAUSE_PAGE_MAIN);
-	HarnessLeaveState();   // the menu music takes over
-	ASSERT_NE(fake.At(manager.music.channel), nullptr);
-	EXPECT_EQ(fake.At(manager.music.channel)->sound, manager.sounds[0]);
+	OpenPage(2, PAUSE_PAGE_OPTION);
+	gDeltaTime = 0.0f;   // Back needs no frame time
+	pause->Back();
+	EXPECT_FLOAT_EQ(pause->panel[PANEL_MAIN]->tint[3], 1.0f);
 }
 
 TEST_F(PauseTest, HowToPlayPicturesSlideWithEasingAndNextWrapsAround)
 {
-	OpenPause();
 	OpenPage(1, PAUSE_PAGE_HOW_TO_PLAY);
 	Menu_box* first = pause->panel[PANEL_HOW_TO_PLAY];
 	float before = first->position.x;
@@ -220,18 +150,9 @@ TEST_F(PauseTest, HowToPlayPicturesSlideWithEasingAndNextWrapsAround)
 	}
 	Frames(240);
 	EXPECT_NEAR(first->position.x, 0.0f, 5.0f);   // back to the first picture
-	EXPECT_GT(pause->panel[PANEL_HOW_TO_PLAY + 1]->position.x, 600.0f);
-	EXPECT_GT(pause->panel[PANEL_HOW_TO_PLAY + 2]->position.x, 600.0f);
-
-	Tap(KEY_ESCAPE);   // back to the main page, the menu stays open
-	Frames(30);
-	EXPECT_EQ(pause->page, PAUSE_PAGE_MAIN);
-	EXPECT_TRUE(gPaused);
-	EXPECT_FLOAT_EQ(first->position.x, 700.0f);
-	OpenPage(1, PAUSE_PAGE_HOW_TO_PLAY);
 	int accepts = Plays(MENU_SOUND_ACCEPT);
-	Click(200.0f, -230.0f);   // ESC does the same, with the accept sound
+	Click(200.0f, -230.0f);   // ESC: the main page with the accept sound, still paused
 	EXPECT_EQ(Plays(MENU_SOUND_ACCEPT), accepts + 1);
 	EXPECT_EQ(pause->page, PAUSE_PAGE_MAIN);
-	EXPECT_FLOAT_EQ(pause->howToControls[0]->tint[3], 0.0f);
+	EXPECT_TRUE(gPaused);
 }
