@@ -1,5 +1,4 @@
-// The controller: virtual devices inside SDL's own joystick layer, so their input takes the
-// real way through SDL's mappings and the window's pump into the key table.
+// Virtual pads inside SDL's joystick layer: input goes through SDL's mappings and the pump to the key table.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -23,8 +22,7 @@
 
 namespace
 {
-// Raw buttons as Linux reports them; dpad is the first of four buttons up, down, left,
-// right, or -1 for the hat. The standard layout is mapped by SDL itself, the other by kMapping.
+// Raw Linux buttons; dpad is the first of four (up, down, left, right) or -1 for the hat.
 struct Layout
 {
 	const char* name;
@@ -159,8 +157,7 @@ TEST_F(Gamepad, KeyboardOverlapDeadZoneOneControllerAtATimeAndUnplugging)
 
 namespace
 {
-// Plays the replay through the real loop with the keyboard (pad < 0) or an Xbox 360 pad
-// (directions on the stick); one line per frame.
+// Plays the replay with the keyboard (pad < 0) or an Xbox 360 pad's stick; one line per frame.
 std::vector<std::string> Play(const Replay& script, int pad)
 {
 	static std::vector<float> kept;   // curtain timers: later curtains run shorter; every run starts as the first
