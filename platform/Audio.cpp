@@ -24,9 +24,8 @@
 namespace
 {
 class OpenALAudio;
-std::mutex                sFeedersLock;
-std::vector<OpenALAudio*> sFeeding;   // systems whose feeder runs; stopped at exit
-void StopFeedersAtExit();
+OpenALAudio* sFeeding = nullptr;   // the initialised system (one at a time); its feeder stops at exit
+void StopFeederAtExit();
 
 const int  kStreamBuffers = 4;
 const long kStreamFrames = 8192;     // per buffer: about 0.19 s at 44.1 kHz
@@ -192,10 +191,9 @@ public:
 		feeder = std::thread([this] { Feed(); });
 		// exit() (a fatal report, or a program that never releases its sound) tears OpenAL
 		// down from under a running feeder: the feeders stop first.
-		static bool registered = atexit(StopFeedersAtExit) == 0;
+		static bool registered = atexit(StopFeederAtExit) == 0;
 		(void)registered;
-		std::lock_guard<std::mutex> lock(sFeedersLock);
-		sFeeding.push_back(this);
+		sFeeding = this;
 		return true;
 	}
 
@@ -384,10 +382,8 @@ public:
 
 	void Release() override
 	{
-		{
-			std::lock_guard<std::mutex> lock(sFeedersLock);
-			sFeeding.erase(std::remove(sFeeding.begin(), sFeeding.end(), this), sFeeding.end());
-		}
+		if (sFeeding == this)
+			sFeeding = nullptr;
 		StopFeeder();
 		if (context)
 		{
@@ -614,11 +610,10 @@ private:
 
 namespace
 {
-void StopFeedersAtExit()
+void StopFeederAtExit()
 {
-	std::lock_guard<std::mutex> lock(sFeedersLock);
-	for (OpenALAudio* audio : sFeeding)
-		audio->StopFeeder();
+	if (sFeeding)
+		sFeeding->StopFeeder();
 }
 }
 
