@@ -339,6 +339,9 @@ void PlatformPumpEvents(PlatformMessageHandler handler)
 	SDL_Event event;
 	while (SDL_PollEvent(&event))
 	{
+		// Keyboard, mouse, pad and touch events lie between these two in SDL's numbering.
+		if (sScripted && event.type >= SDL_KEYDOWN && event.type < SDL_CLIPBOARDUPDATE)
+			continue;
 		switch (event.type)
 		{
 		case SDL_QUIT:   // the last window's close, or Ctrl+C in the terminal
@@ -349,12 +352,9 @@ void PlatformPumpEvents(PlatformMessageHandler handler)
 			break;
 		case SDL_KEYDOWN:
 		case SDL_KEYUP:
-			if (!sScripted)
-				HandleKey(event.key, handler);
+			HandleKey(event.key, handler);
 			break;
 		case SDL_MOUSEMOTION:
-			if (sScripted)
-				break;
 			sCursorX = event.motion.x;
 			sCursorY = event.motion.y;
 			if (handler)
@@ -362,11 +362,10 @@ void PlatformPumpEvents(PlatformMessageHandler handler)
 			break;
 		case SDL_MOUSEBUTTONDOWN:
 		case SDL_MOUSEBUTTONUP:
-			if (!sScripted)
-				HandleButton(event.button, handler);
+			HandleButton(event.button, handler);
 			break;
 		default:
-			if (PlatformGamepadHandleEvent(event) && !sScripted)
+			if (PlatformGamepadHandleEvent(event))
 				RefreshPadKeys(handler);
 			break;
 		}
