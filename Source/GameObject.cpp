@@ -8,6 +8,7 @@ float         gDeltaTime = 0.0f;
 bool          gPaused = false;
 bool          gMuted = false;
 bool          gFullscreen = false;
+bool          gGuardViewFan = false;
 SoundManager* gSoundManager = nullptr;
 
 GameObject::GameObject()

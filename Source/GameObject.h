@@ -76,4 +76,6 @@ extern float         gDeltaTime;
 extern bool          gPaused;
 extern bool          gMuted;
 extern bool          gFullscreen;
+// Guards' view drawn as the plain half-disc instead of the area their sight really covers.
+extern bool          gGuardViewFan;
 extern SoundManager* gSoundManager;
