@@ -230,9 +230,13 @@ def credits_page():
         text(img, 430, y, name, 14, WHITE, anchor="lm")
         text(img, 770, y, licence, 13, MUTED, bold=False, anchor="rm")
         y += 22
-    text(img, 40, 460, "Splash mark: Halvard Games. Every picture, sound and map", 13, MUTED,
-         bold=False, anchor="lm")
-    text(img, 40, 478, "was made for this game by its team.", 13, MUTED, bold=False, anchor="lm")
+    # The licence line: the file LICENSE covers code, pictures, sounds and maps alike.
+    for i, line in enumerate(["Splash mark: Halvard Games. Every picture, sound and map",
+                              "was made for this game by its team.",
+                              "Copyright 2026 The Nullvane developers. Free to share",
+                              "and change under the MIT licence: see the file LICENSE."]):
+        colour = CYAN_LT if i >= 2 else MUTED
+        text(img, 40, 458 + 18 * i, line, 13, colour, bold=False, anchor="lm")
     text(img, 400, 560, "Thank you for playing.", 18, WHITE)
     return img
 
