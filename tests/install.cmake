@@ -14,7 +14,6 @@ endif()
 set(prefix "${WORK}/my games")
 set(elsewhere "${WORK}/elsewhere")
 file(REMOVE_RECURSE "${WORK}")
-file(MAKE_DIRECTORY "${elsewhere}")
 
 execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD}" --prefix "${prefix}"
                 RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
@@ -62,18 +61,6 @@ if(NOT status EQUAL 0 OR NOT output STREQUAL "")
   message(FATAL_ERROR "${entry} is not a valid menu entry:\n${output}")
 endif()
 
-# Skip the splash, take New game from the menu, and play a moment of the first level; the
-# cursor stays in the corner, away from the entries, wherever the X server's pointer is.
-file(WRITE "${elsewhere}/new-game.txt"
-     "start 0\nexpect 6\n150 - @0,0\n1 Enter @0,0\n90 - @0,0\n1 Enter @0,0\n120 - @0,0\n")
-execute_process(COMMAND "${prefix}/bin/nullvane" --replay new-game.txt WORKING_DIRECTORY "${elsewhere}"
-                RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors TIMEOUT 240)
-message("${output}")
-if(NOT status EQUAL 0)
-  message(FATAL_ERROR "the installed game did not reach the first level (status ${status}):\n${errors}")
-endif()
-string(REGEX MATCHALL "[^\n]*(cannot|missing|Error in opening|Failed to read)[^\n]*" problems "${output}")
-if(problems)
-  string(REPLACE ";" "\n" problems "${problems}")
-  message(FATAL_ERROR "the installed game misses data:\n${problems}")
-endif()
+# Started from another folder, it finds its data and goes from the menu into the first level.
+include(${CMAKE_CURRENT_LIST_DIR}/support/start_elsewhere.cmake)
+nullvane_start_elsewhere("${prefix}/bin/nullvane" "${elsewhere}")
