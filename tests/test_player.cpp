@@ -93,8 +93,31 @@ TEST(HackingTest, AServerCountsOnceOnTheSixtiethFrameWithOneBurst)
 	world.Hold({});
 	world.Run({&s, &p});
 	EXPECT_TRUE(s.hacked);
-	world.Run({&s, &p}, 29);   // half a second after the start it is over
+	// Half a second from its start (its own frame the first): flying on the 29th, over on the 30th.
+	world.Run({&s, &p}, 27);
+	EXPECT_TRUE(p.particlesActive && gPlayerBurstStarted && p.particles[5].active);
+	world.Run({&s, &p});
 	EXPECT_FALSE(p.particlesActive || gPlayerBurstStarted || p.particles[5].active);
+}
+
+// A level left in the middle of a burst leaves the shared flag set; the next level's player
+// starts clean, and its first hack bursts for the full half second.
+TEST(HackingTest, ALevelStartsWithNoBurstRunning)
+{
+	ActorWorld world(kOpen);
+	Player p;
+	Server s(&p);
+	s.position = p.position = CellCentre(3, 3);
+	gPlayerBurstStarted = true;
+	auto started = world.Start({&s, &p});
+	world.Run({&s, &p});
+	world.Hold({KEY_SPACE});
+	world.Run({&s, &p}, 60);
+	world.Hold({});
+	int frames = 0;
+	for (; p.particlesActive && frames < 60; ++frames)
+		world.Run({&s, &p});
+	EXPECT_EQ(frames, 29);
 }
 
 TEST(HackingTest, RadioAndLampSwitchOnlyOnceHackedAnyRadioRunsTheHackSoundAndTheCursorFindsTheLamp)
@@ -164,6 +187,17 @@ TEST(BushTest, HidingLeavingAndTheSoundOncePerStay)
 	run({KEY_SPACE, KEY_E});
 	EXPECT_TRUE(p.hidden);
 	EXPECT_EQ(world.Plays(18), 2);   // a new stay
+	// Space held on in the bush: the overlay's count keeps rising, but nothing was hacked, so
+	// no burst starts once the one from climbing in is over.
+	int bursts = 0;
+	for (int frame = 0; frame < 180; ++frame)
+	{
+		const bool before = p.particlesActive;
+		run({KEY_SPACE});
+		bursts += frame > 30 && p.particlesActive && !before;
+	}
+	EXPECT_TRUE(p.hidden && p.hackCounter > 180);
+	EXPECT_EQ(bursts, 0);
 	run({});   // letting go of Space first, then E, leaves the bush for good
 	run({KEY_E}, 30);
 	EXPECT_FALSE(p.hidden || a.hiding);
