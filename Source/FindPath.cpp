@@ -10,8 +10,11 @@
 
 bool BasicGuard::IsOpenCell(int x, int y) const
 {
-	return x >= 0 && x < mapWidth && y >= 0 && y < mapHeight && solidRows[y][x] != 1 &&
-	       searchSeen[(size_t)(y + 1) * (mapWidth + 2) + x + 1] != searchStamp;
+	if (!(x >= 0 && x < mapWidth && y >= 0 && y < mapHeight && solidRows && solidRows[y][x] != 1))
+		return false;
+	// Before the first search on this map no cell has been reached.
+	const size_t cell = (size_t)(y + 1) * (mapWidth + 2) + x + 1;
+	return searchSeen.size() != (size_t)(mapWidth + 2) * (mapHeight + 2) || searchSeen[cell] != searchStamp;
 }
 
 std::vector<KEVec2> BasicGuard::FindPath(KEVec2 start, KEVec2 goal)

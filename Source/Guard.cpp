@@ -39,7 +39,7 @@ float RotationFor(KEVec2 v)
 
 BasicGuard::BasicGuard(Player* owner)
 	: collisionFlags(0), speed(100.0f), routeEndDistance(0.0f), player(owner), radio(nullptr), lightArea(nullptr),
-	  waitCounter(0), state(GUARD_PATROL), pursuitTarget(TARGET_RADIO), pathReady(false), alarmCounted(false),
+	  waitCounter(0), state(GUARD_PATROL), pursuitTarget(TARGET_RADIO), pathReady(false), alarmCounted(false), chasing(false),
 	  popUp(nullptr), resumeTarget(TARGET_RADIO), homeCell{0.0f, 0.0f}, homePosition{0.0f, 0.0f}, chaseTimer(0.0),
 	  mapWidth(0), mapHeight(0), mapCells(nullptr), solidRows(nullptr), scale(40.0f), cellSize(0.0f),
 	  reachDistance(0.0f), searchStamp(0)
@@ -139,7 +139,10 @@ void BasicGuard::FollowPath()
 void BasicGuard::Patrol()
 {
 	if (patrolRoute.empty())
+	{
+		velocity = {0.0f, 0.0f};   // nowhere to walk: standing, not creeping on
 		return;
+	}
 	if (Distance(position, homePosition) < reachDistance)
 		HeadFor(patrolRoute[0]);
 	else
@@ -160,6 +163,7 @@ void BasicGuard::Update()
 		gSoundManager->GuardAlarm(state, pursuitTarget, alarmCounted, routeEndDistance);
 
 	Light* light = lightArea ? lightArea->light : nullptr;
+	chasing = state == GUARD_PURSUE && pursuitTarget == TARGET_PLAYER;
 	if (state == GUARD_PATROL)
 		Patrol();
 	else if (state == GUARD_PURSUE && pursuitTarget == TARGET_RADIO)
@@ -206,7 +210,9 @@ void BasicGuard::Update()
 			if (!pathReady)
 			{
 				Plan(homeCell);
-				if (!path.empty())
+				// The first point is dropped, but never the home point itself: replanned every
+				// frame, the guard would stop a cell short of home.
+				if (path.size() > 1)
 					path.erase(path.begin());
 				if (path.empty())
 					state = GUARD_PATROL;

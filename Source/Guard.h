@@ -64,6 +64,7 @@ public:
 	std::vector<KEVec2> patrolRoute;        // world points; the last one is home
 	bool                pathReady;
 	bool                alarmCounted;
+	bool                chasing;            // ran the chase step in this update, whatever turned it after
 	VisualPopUp*        popUp;              // owned
 	int                 resumeTarget;       // the distraction the sight restores when the player is unseen
 	KEVec2              homeCell;

@@ -197,6 +197,7 @@ void ResetBehindCurtain(LevelModule& level)
 		guard->state = GUARD_PATROL;
 		guard->pathReady = false;
 		guard->position = {(guard->homeCell.x + 0.5f) * level.cellSize, (guard->homeCell.y + 0.5f) * level.cellSize};
+		guard->velocity = {0.0f, 0.0f};
 	}
 	level.catchPending = false;
 	level.player->position = level.player->spawnPosition;
@@ -247,6 +248,10 @@ void Update(unsigned int id)
 			player->hidden = false;
 			player->caught = true;
 			player->hackCounter = 0;
+			// Caught in the frame E let it out with Space still held: the bush must not
+			// take the player back in.
+			for (Bush* bush : level.bushes)
+				bush->hiding = false, bush->hideCounter = 0;
 		}
 		object->Update();
 	}

@@ -71,6 +71,8 @@ void Player::BuildWorld()
 
 void Player::Init()
 {
+	// A level left in the middle of a burst must not hold back this level's first one.
+	gPlayerBurstStarted = false;
 	walkFrame = 0;
 	hackCounter = 0;
 	lives = 3;
@@ -140,7 +142,8 @@ void Player::Update()
 	PushOutOfWalls(&position, collisionFlags, 2.85);
 	BuildWorld();
 
-	if (hackCounter > 59)
+	// A burst marks a finished hack; Space held in a bush only keeps the count rising.
+	if (hackCounter > 59 && !hidden)
 	{
 		particlesActive = true;
 		if (!gPlayerBurstStarted)

@@ -8,8 +8,8 @@
 //                                Backspace F11 PageUp PageDown MouseLeft MouseRight
 //   check <what> <value>         after the frames above: state, lives, hacked (servers),
 //                                left-lives (lives when the last level ended), at-spawn (the
-//                                player on its start) and guards-home (each guard in its
-//                                home cell), 1 when true
+//                                player on its start), guards-home (each guard in its
+//                                home cell) and winning (the level's win has begun), 1 when true
 #include "Replay.h"
 
 #include <algorithm>
@@ -45,7 +45,7 @@ const KeyName kKeys[] = {
 	{"PageDown", KEY_PAGE_DOWN}, {"MouseLeft", KEY_MOUSE_LEFT}, {"MouseRight", KEY_MOUSE_RIGHT},
 };
 
-const char* const kChecks[] = {"state", "lives", "hacked", "left-lives", "at-spawn", "guards-home"};
+const char* const kChecks[] = {"state", "lives", "hacked", "left-lives", "at-spawn", "guards-home", "winning"};
 
 bool ParseInt(const std::string& word, int* value)
 {
@@ -185,6 +185,8 @@ struct Run
 			return player->lives;
 		if (what == "hacked")
 			return player->serversHacked;
+		if (what == "winning")
+			return level->winStarted;
 		if (what == "at-spawn")
 			return player->position.x == player->spawnPosition.x && player->position.y == player->spawnPosition.y;
 		int home = 1;   // guards-home: every guard stands in its home cell

@@ -17,7 +17,7 @@ struct ReplayCheck
 {
 	int         afterStep = 0;   // number of steps played before it
 	int         line = 0;
-	std::string what;            // state, lives, hacked, left-lives, at-spawn, guards-home
+	std::string what;            // state, lives, hacked, left-lives, at-spawn, guards-home, winning
 	int         value = 0;
 };
 

@@ -4,7 +4,7 @@
 #include "KEMath.h"
 #include "SoundManager.h"
 
-VisualPopUp::VisualPopUp(BasicGuard* guard) : icon(new Menu_box(2)), owner(guard)
+VisualPopUp::VisualPopUp(BasicGuard* guard) : icon(new Menu_box(2)), owner(guard), alerted(false)
 {
 	icon->showSelected = false;
 }
@@ -26,23 +26,29 @@ void VisualPopUp::Init()
 	icon->LoadImages("ArtAssets/feedback/guard");
 	// Nothing to show until the guard is alarmed (a new box starts opaque).
 	icon->tint[3] = 0.0f;
+	alerted = false;
 }
 
 void VisualPopUp::Update()
 {
 	float& alpha = icon->tint[3];
 	const bool errand = owner->pursuitTarget == TARGET_RADIO || owner->pursuitTarget == TARGET_LIGHT;
-	if (owner->state == GUARD_PURSUE && errand && !owner->pathReady)
-	{
-		alpha = 1.0f;
-		if (gSoundManager)
-			gSoundManager->PlayEffect(6);
-		icon->imageIndex = 1;
-	}
-	else if (owner->state == GUARD_PURSUE && owner->pursuitTarget == TARGET_PLAYER && owner->alarmCounted)
+	const bool settingOut = owner->state == GUARD_PURSUE && errand && !owner->pathReady;
+	// A radio or lamp guard's own rules may turn a chase into a return or an errand after
+	// the chase step; the chase still shows. A radio played (or a lamp darkened) during a
+	// chase keeps the guard unplanned frame after frame: one grunt until it calms down.
+	if (settingOut && !alerted && gSoundManager)
+		gSoundManager->PlayEffect(6);
+	alerted = (alerted || settingOut) && owner->state == GUARD_PURSUE;
+	if (owner->chasing)
 	{
 		alpha = 1.0f;
 		icon->imageIndex = 0;
+	}
+	else if (settingOut)
+	{
+		alpha = 1.0f;
+		icon->imageIndex = 1;
 	}
 	else
 		alpha = KEClamp(alpha, 0.0f, 1.0f) - 0.05f;   // gone after 20 frames

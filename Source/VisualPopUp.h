@@ -19,6 +19,7 @@ public:
 	void Draw() override;
 	void Unload() override;
 
-	Menu_box*   icon;    // picture 0 "!" (chase), 1 "?" (errand)
+	Menu_box*   icon;      // picture 0 "!" (chase), 1 "?" (errand)
 	BasicGuard* owner;
+	bool        alerted;   // the errand's grunt was played; cleared when the guard calms down
 };

@@ -2,6 +2,8 @@
 // literal search on many random grids.
 #include <gtest/gtest.h>
 #include <random>
+#include <tuple>
+#include "BinaryMap.h"
 #include "Guard.h"
 #include "ReferencePath.h"
 
@@ -21,6 +23,12 @@ TEST(FindPathTest, HandMadeCases)
 {
 	GridOnMap grid(8, 8);
 	BasicGuard guard(nullptr);
+	// Asked before its first search, as Init leaves it: every floor cell on the map is open.
+	guard.mapWidth = guard.mapHeight = 8, guard.solidRows = gMapSolid;
+	grid.At(4, 4) = 1;
+	for (auto [c, r, open] : {std::tuple{3, 3, true}, {0, 7, true}, {4, 4, false}, {8, 3, false}, {3, -1, false}})
+		EXPECT_EQ(guard.IsOpenCell(c, r), open) << c << ", " << r;
+	grid.At(4, 4) = 0;
 	EXPECT_TRUE(guard.FindPath({3, 3}, {3.7f, 3.2f}).empty());   // same cell
 	EXPECT_EQ(Cells(guard.FindPath({3, 3}, {3, 4})), (CellList{{3, 4}}));
 	EXPECT_EQ(Cells(guard.FindPath({2, 2}, {4, 2})), (CellList{{3, 2}, {4, 2}}));

@@ -56,7 +56,42 @@ TEST(GuardTest, PatrolsStandsWithoutARouteAndAChaseEndsStandingAtTheRouteEnd)
 	EXPECT_FLOAT_EQ(stander.position.x, CellCentre(5, 5).x);
 }
 
-TEST(GuardTest, RadioAndLampErrandsAndAGuardWithNoRoute)
+// The chase: a route to the player's cell every fifth of a second (twelve frames), walked at
+// 180 units a second plus the unscaled step of the velocity.
+TEST(GuardTest, AChaseReplansEveryTwelveFramesAt180UnitsASecond)
+{
+	ActorWorld world(kHall);
+	Player p;
+	BasicGuard g(&p);
+	PlaceGuard(g, 2, 6);
+	p.position = CellCentre(14, 6);
+	auto started = world.Start({&g, &p});
+	g.state = GUARD_PURSUE;
+	g.pursuitTarget = TARGET_PLAYER;
+	auto goal = [&] { return g.path.empty() ? -1 : (int)(g.path.back().x / 40.0f); };
+	world.Run({&g}, 11);
+	EXPECT_EQ(goal(), -1);
+	world.Run({&g});
+	EXPECT_EQ(goal(), 14);
+	float walked = 0.0f;
+	for (int frame = 0; frame < 24; ++frame)
+	{
+		const KEVec2 before = g.position;
+		world.Run({&g});
+		walked += Distance(before, g.position);
+	}
+	EXPECT_NEAR(walked, 24 * (180.0f + 1.0f) / 60.0f, 0.01f);
+	p.position = CellCentre(13, 6);
+	world.Run({&g}, 11);
+	EXPECT_EQ(goal(), 14);
+	world.Run({&g});
+	EXPECT_EQ(goal(), 13);
+}
+
+// Each errand, ended by the guard itself or by the player, with the sights and a hidden
+// player in a level's list order: one alert grunt as it sets out, a return home, and a guard
+// without a patrol route that then stands still within its reach of home.
+TEST(GuardTest, ErrandsGruntOnceAndEndStandingStillAtHome)
 {
 	ActorWorld world(kHall);
 	Player p;
@@ -64,32 +99,85 @@ TEST(GuardTest, RadioAndLampErrandsAndAGuardWithNoRoute)
 	Light lamp(&p);
 	LightArea area(&lamp);
 	BasicGuard rg(&p, &radio), lg(&p, &area);
-	p.position = CellCentre(1, 7);
+	Sight rs(&rg, &p), ls(&lg, &p);
 	radio.position = CellCentre(8, 2);
-	lamp.position = CellCentre(13, 2);
-	area.position = CellCentre(5, 5);
+	lamp.position = CellCentre(13, 6);
+	area.position = CellCentre(2, 6);   // the lamp guard stands in its area at home
 	PlaceGuard(rg, 2, 2);
-	PlaceGuard(lg, 1, 1);
-	auto started = world.Start({&radio, &lamp, &area, &rg, &lg, &p});
-	// A playing radio: its guard goes, switches it off on the 120th frame there and goes home.
-	auto run = [&](int n) { world.Run({&radio, &rg, &p}, n); };
-	radio.hacked = radio.switchedOn = true;
-	int longest = 0;
-	for (int frame = 0; frame < 600 && radio.switchedOn; ++frame, run(1))
-		longest = std::max(longest, rg.waitCounter);
-	ASSERT_FALSE(radio.switchedOn);
-	EXPECT_EQ(longest, 119);
-	EXPECT_TRUE(rg.waitCounter == 0 && rg.state == GUARD_RETURN);
-	// A dark lamp is the lamp guard's business only while it stands in the lit area.
-	auto runLamp = [&](int n) { world.Run({&lamp, &lg, &p}, n); };
-	lamp.hacked = true;
+	PlaceGuard(lg, 1, 6);
+	auto started = world.Start({&lamp, &radio, &rg, &lg, &p, &area, &rs, &ls});
+	p.hidden = true;   // never seen: only the errands move the guards
+	radio.hacked = lamp.hacked = true;
+	struct Case { bool lamp, byPlayer; };
+	for (auto [isLamp, byPlayer] : {Case{false, true}, {false, false}, {true, true}, {true, false}})
+	{
+		SCOPED_TRACE(std::string(isLamp ? "lamp" : "radio") + (byPlayer ? " by the player" : " by the guard"));
+		BasicGuard& g = isLamp ? lg : rg;
+		bool& on = isLamp ? lamp.switchedOn : radio.switchedOn;   // the guard's business while the radio is on, the lamp off
+		const int grunts = world.Grunts();
+		on = !isLamp;
+		int frame = 0;
+		for (; frame < 900 && on != isLamp && !(byPlayer && frame == 60); ++frame)
+			world.Run({&lamp, &radio, &rg, &lg, &p, &area, &rs, &ls});
+		ASSERT_LT(frame, 900);
+		on = isLamp;   // the player switches it first, or the guard has
+		world.Run({&lamp, &radio, &rg, &lg, &p, &area, &rs, &ls});
+		EXPECT_EQ(g.state, GUARD_RETURN);
+		world.Run({&lamp, &radio, &rg, &lg, &p, &area, &rs, &ls});
+		EXPECT_TRUE(!g.path.empty() && Distance(g.path.back(), g.homePosition) < 1.0f);   // heading home
+		for (frame = 0; frame < 900 && g.state != GUARD_PATROL; ++frame)
+			world.Run({&lamp, &radio, &rg, &lg, &p, &area, &rs, &ls});
+		const KEVec2 stop = g.position;
+		world.Run({&lamp, &radio, &rg, &lg, &p, &area, &rs, &ls}, 180);
+		EXPECT_LE(Distance(g.position, g.homePosition), g.reachDistance);
+		EXPECT_EQ(Distance(g.position, stop), 0.0f);
+		EXPECT_TRUE(g.velocity.x == 0.0f && g.velocity.y == 0.0f);
+		EXPECT_EQ(world.Grunts() - grunts, 1);
+	}
+}
+
+// A radio and a lamp guard that see the player: the alarm from the start of their update,
+// and the chase icon on every frame of the chase although their radio or lamp rule turns
+// them to a return after the chase step; then the player switches on the radio and darkens
+// the lamp guard's area during the chase: one alert grunt each, not one a frame.
+TEST(GuardTest, EveryChaserShowsTheChaseAndAnErrandGruntsOnce)
+{
+	ActorWorld world(kHall);
+	Player p;
+	Radio radio(&p);
+	Light lamp(&p);
+	LightArea area(&lamp);
+	BasicGuard rg(&p, &radio), lg(&p, &area);
+	Sight rs(&rg, &p), ls(&lg, &p);
+	radio.position = CellCentre(8, 6);
+	lamp.position = CellCentre(13, 6);
+	area.position = CellCentre(3, 4);
+	PlaceGuard(rg, 2, 2);
+	PlaceGuard(lg, 2, 5);
+	p.position = CellCentre(5, 3);   // in front of both
+	auto started = world.Start({&lamp, &radio, &rg, &lg, &p, &area, &rs, &ls});
+	radio.hacked = lamp.hacked = true;
+	auto chaseShown = [&](int n)
+	{
+		int shown = 0;
+		for (int i = 0; i < n; ++i)
+		{
+			world.Run({&lamp, &radio, &rg, &lg, &p, &area, &rs, &ls});
+			for (BasicGuard* g : {&rg, &lg})
+				shown += g->state == GUARD_PURSUE && g->pursuitTarget == TARGET_PLAYER &&
+				         g->popUp->icon->imageIndex == 0 && g->popUp->icon->tint[3] == 1.0f;
+		}
+		return shown;
+	};
+	// Seen in the first frame, turned to the chase at the end of the second.
+	world.Run({&lamp, &radio, &rg, &lg, &p, &area, &rs, &ls}, 2);
+	EXPECT_EQ(chaseShown(60), 120);
+	EXPECT_TRUE(world.Plays(9) + world.Plays(10) == 2 && gDetectingGuards == 2 && gAlarmMusicOn);
+	const int grunts = world.Grunts();
+	radio.switchedOn = true;
 	lamp.switchedOn = false;
-	runLamp(60);
-	EXPECT_EQ(lg.state, GUARD_PATROL);
-	lg.position = CellCentre(5, 5);
-	for (int frame = 0; frame < 900 && !lamp.switchedOn; ++frame)
-		runLamp(1);
-	EXPECT_TRUE(lamp.switchedOn && lg.state == GUARD_RETURN && lg.waitCounter == 0);
+	EXPECT_EQ(chaseShown(60), 120);
+	EXPECT_EQ(world.Grunts() - grunts, 2);
 }
 
 TEST(SightTest, HalfPlaneRangeWallsAndMemory)
@@ -128,7 +216,7 @@ TEST(SightTest, HalfPlaneRangeWallsAndMemory)
 	EXPECT_TRUE(g.state == GUARD_RETURN && g.pursuitTarget == TARGET_RADIO);   // back to its errand (none here)
 }
 
-TEST(PopUpTest, GruntsUntilPlannedThenFadesAndShowsTheChase)
+TEST(PopUpTest, OneGruntPerErrandTheQuestionFadesAndTheChaseShows)
 {
 	ActorWorld world(kHall);
 	Player p;
@@ -139,19 +227,22 @@ TEST(PopUpTest, GruntsUntilPlannedThenFadesAndShowsTheChase)
 	auto update = [&](int n) { for (int i = 0; i < n; ++i) pop.Update(); };
 	g.state = GUARD_PURSUE;
 	g.pursuitTarget = TARGET_LIGHT;
-	update(3);
-	EXPECT_TRUE(world.Grunts() == 3 && pop.icon->imageIndex == 1 && pop.icon->tint[3] == 1.0f);
-	g.pathReady = true;   // planned: silent, and the icon fades over 20 frames
+	update(3);   // not planned yet: the question, one grunt
+	EXPECT_TRUE(world.Grunts() == 1 && pop.icon->imageIndex == 1 && pop.icon->tint[3] == 1.0f);
+	g.pathReady = true;   // planned: the icon fades over 20 frames
 	update(19);
 	EXPECT_GT(pop.icon->tint[3], 0.0f);
 	update(1);
 	EXPECT_LT(pop.icon->tint[3], 0.01f);
-	g.pursuitTarget = TARGET_PLAYER;   // chasing, once the alarm counted it: the other icon, no grunt
+	g.state = GUARD_RETURN;   // calmed down, then sets out again: a new grunt
 	update(1);
-	EXPECT_LT(pop.icon->tint[3], 0.01f);
-	g.alarmCounted = true;
+	g.state = GUARD_PURSUE;
+	g.pathReady = false;
 	update(1);
-	EXPECT_TRUE(world.Grunts() == 3 && pop.icon->imageIndex == 0 && pop.icon->tint[3] == 1.0f);
+	EXPECT_EQ(world.Grunts(), 2);
+	g.chasing = true;   // the chase wins over the errand, silently
+	update(1);
+	EXPECT_TRUE(world.Grunts() == 2 && pop.icon->imageIndex == 0 && pop.icon->tint[3] == 1.0f);
 }
 
 // Every actor through the real renderer, saved as actors_scene.png for a look.

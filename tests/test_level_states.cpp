@@ -6,14 +6,17 @@
 #include "EngineHarness.h"
 #include "GameLoop.h"
 #include "GameStates.h"
+#include "Bush.h"
 #include "Guard.h"
 #include "HUD.h"
 #include "KESystem.h"
 #include "Keys.h"
 #include "LevelState.h"
+#include "Light.h"
 #include "Player.h"
 #include "Radio.h"
 #include "Server.h"
+#include "Sight.h"
 #include "UiPixels.h"
 #include "Window.h"
 
@@ -62,7 +65,9 @@ TEST_F(LevelTest, ACatchAfterTheGraceCostsOneLifeAndTheCurtainResetsTheLevel)
 	EXPECT_EQ(player->lives, 3);
 	player->position = spawn;
 	HarnessRunFrames(120);
-	level.radios[0]->hacked = level.radios[0]->switchedOn = level.servers[0]->hacked = true;
+	Light* lamp = level.lights[0];
+	level.radios[0]->hacked = level.radios[0]->switchedOn = level.servers[0]->hacked = lamp->hacked = true;
+	lamp->switchedOn = false;
 	b->position = a->position, b->boundingBox = a->boundingBox;   // both guards in one frame: one life
 	Touch(player, a);
 	HarnessRunFrames(1);
@@ -73,12 +78,45 @@ TEST_F(LevelTest, ACatchAfterTheGraceCostsOneLifeAndTheCurtainResetsTheLevel)
 	while (!gLevelTransitions[STATE_LIGHT_TUTORIAL - 1].covered && frames < 200)
 		frames += HarnessRunFrames(1);
 	EXPECT_GT(frames, 30);
-	EXPECT_FALSE(level.radios[0]->hacked || level.radios[0]->switchedOn);
-	EXPECT_TRUE(level.servers[0]->hacked);
+	EXPECT_FALSE(level.radios[0]->hacked || level.radios[0]->switchedOn || lamp->hacked);
+	EXPECT_TRUE(level.servers[0]->hacked && lamp->switchedOn);
 	EXPECT_TRUE(player->position.x == spawn.x && player->position.y == spawn.y);
-	for (BasicGuard* g : level.guards)   // home and not pursuing
+	for (BasicGuard* g : level.guards)   // home, not pursuing, standing
 		EXPECT_TRUE((int)(g->position.x / 40.0f) == (int)g->homeCell.x &&
-		            (int)(g->position.y / 40.0f) == (int)g->homeCell.y && g->state != GUARD_PURSUE);
+		            (int)(g->position.y / 40.0f) == (int)g->homeCell.y && g->state != GUARD_PURSUE &&
+		            g->velocity.x == 0.0f && g->velocity.y == 0.0f);
+	player->position = lamp->position;   // E on the lamp does nothing until it is hacked anew
+	HarnessRunFrames(1);
+	HarnessSetKey(KEY_E, true);
+	HarnessRunFrames(2);
+	EXPECT_TRUE(lamp->switchedOn && !lamp->hacked);
+}
+
+// E pressed while Space is still held lets the player out of the bush for one frame; a guard
+// touching it then catches it, and the catch ends the hiding for good.
+TEST_F(LevelTest, ACatchInTheFrameOutOfTheBushEndsTheHiding)
+{
+	LevelModule& level = Enter(STATE_BUSH_TUTORIAL);
+	Player* player = level.player;
+	for (BasicGuard* guard : level.guards)   // standing and blind: only the touch below catches
+		guard->patrolRoute.clear();
+	for (Sight* sight : level.sights)
+		sight->range = 0.0f;
+	HarnessRunFrames(130);
+	player->position = level.bushes[0]->position;
+	HarnessSetKey(KEY_SPACE, true);
+	HarnessRunFrames(62);
+	ASSERT_TRUE(player->hidden);
+	HarnessSetKey(KEY_E, true);   // seen by the second update
+	HarnessRunFrames(2);
+	ASSERT_FALSE(player->hidden);
+	Touch(player, level.guards[0]);
+	HarnessRunFrames(1);
+	EXPECT_EQ(player->lives, 2);
+	PlatformInputClearKeys();
+	for (int frames = 0; player->caught && frames < 400;)
+		frames += HarnessRunFrames(1);
+	EXPECT_FALSE(player->caught || player->hidden || level.bushes[0]->hiding);
 }
 
 TEST_F(LevelTest, TheHudCountsEveryServerCellAndExtraGuardCellsAreLeftEmpty)
@@ -122,6 +160,16 @@ TEST_F(LevelTest, FirstFramePicturesAndEndScreensLeaveOnHeldBackspace)
 		const bool win = id == STATE_WIN, lose = id == STATE_LOSE;
 		SaveFrame(win ? "end_win.png" : lose ? "end_lose.png" : "level_" + std::to_string(id) + ".png");
 		KESysFrameEnd();
+		if (LevelModule* level = GetLevelModule(id))   // won at its server goal, not one server earlier
+		{
+			const int goal = id <= 5 ? 1 : id == 6 ? 3 : id == 7 ? 4 : 6;
+			level->player->serversHacked = goal - 1;
+			HarnessRunFrames(1);
+			EXPECT_EQ(level->winStarted, 0) << "state " << id;
+			level->player->serversHacked = goal;
+			HarnessRunFrames(1);
+			EXPECT_EQ(level->winStarted, 1) << "state " << id;
+		}
 		gKEGameStateNext = STATE_MENU;
 		HarnessLeaveState();
 	}

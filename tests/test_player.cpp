@@ -77,6 +77,7 @@ TEST(HackingTest, AServerCountsOnceOnTheSixtiethFrameWithOneBurst)
 	Player p;
 	Server s(&p);
 	s.position = p.position = CellCentre(3, 3);
+	gPlayerBurstStarted = true;   // the last level was left mid-burst: this one starts clean
 	auto started = world.Start({&s, &p});
 	world.Run({&s, &p});   // boxes in place
 	world.Hold({KEY_SPACE});   // 59 frames, then Space breaks: nothing counted, all back to 0
@@ -93,7 +94,10 @@ TEST(HackingTest, AServerCountsOnceOnTheSixtiethFrameWithOneBurst)
 	world.Hold({});
 	world.Run({&s, &p});
 	EXPECT_TRUE(s.hacked);
-	world.Run({&s, &p}, 29);   // half a second after the start it is over
+	// Half a second from its start (its own frame the first): flying on the 29th, over on the 30th.
+	world.Run({&s, &p}, 27);
+	EXPECT_TRUE(p.particlesActive && gPlayerBurstStarted && p.particles[5].active);
+	world.Run({&s, &p});
 	EXPECT_FALSE(p.particlesActive || gPlayerBurstStarted || p.particles[5].active);
 }
 
@@ -164,6 +168,17 @@ TEST(BushTest, HidingLeavingAndTheSoundOncePerStay)
 	run({KEY_SPACE, KEY_E});
 	EXPECT_TRUE(p.hidden);
 	EXPECT_EQ(world.Plays(18), 2);   // a new stay
+	// Space held on in the bush: the overlay's count keeps rising, but nothing was hacked, so
+	// no burst starts once the one from climbing in is over.
+	int bursts = 0;
+	for (int frame = 0; frame < 180; ++frame)
+	{
+		const bool before = p.particlesActive;
+		run({KEY_SPACE});
+		bursts += frame > 30 && p.particlesActive && !before;
+	}
+	EXPECT_TRUE(p.hidden && p.hackCounter > 180);
+	EXPECT_EQ(bursts, 0);
 	run({});   // letting go of Space first, then E, leaves the bush for good
 	run({KEY_E}, 30);
 	EXPECT_FALSE(p.hidden || a.hiding);
