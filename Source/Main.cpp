@@ -1,5 +1,6 @@
 // The program entry: start the engine, run the states until one quits or the window is
-// closed, shut down. With --replay FILE it plays a recorded game instead of the player.
+// closed, shut down. With --replay FILE it plays a recorded game instead of the player
+// (--watch: at the real pace).
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -48,7 +49,8 @@ int main(int argc, char** argv)
 	// One line per report, visible at once even when the output goes to a file.
 	setvbuf(stdout, nullptr, _IOLBF, 0);
 
-	if (argc == 3 && std::strcmp(argv[1], "--replay") == 0)
+	const bool watch = argc == 4 && std::strcmp(argv[3], "--watch") == 0;
+	if ((argc == 3 || watch) && std::strcmp(argv[1], "--replay") == 0)
 	{
 		Replay replay;
 		std::string error;
@@ -58,11 +60,11 @@ int main(int argc, char** argv)
 			return 2;
 		}
 		FindData();
-		return ReplayRun(replay);
+		return ReplayRun(replay, watch);
 	}
 	if (argc > 1)
 	{
-		std::printf("usage: nullvane [--replay FILE]\n");
+		std::printf("usage: nullvane [--replay FILE [--watch]]\n");
 		return 2;
 	}
 
