@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include "GameObject.h"
 #include "KEInput.h"
+#include "PlayerFiles.h"
 
 bool gAlarmMusicOn = false;
 int  gDetectingGuards = 0;
@@ -273,6 +274,9 @@ void SoundManager::Update()
 {
 	bool up = KEInputCheckCurr(KEY_PAGE_UP);
 	bool down = KEInputCheckCurr(KEY_PAGE_DOWN);
+	if (volumeKeysHeld && !up && !down)
+		SettingsSetVolume(VolumeLevel());
+	volumeKeysHeld = up || down;
 	if (up || down)
 	{
 		for (SoundSlot* slot : slotTable)
@@ -328,6 +332,22 @@ void SoundManager::ToggleMute()
 	gMuted = !gMuted;
 	for (SoundSlot* slot : slotTable)
 		system->SetMute(slot->channel, gMuted);
+	SettingsChanged();
+}
+
+float SoundManager::VolumeLevel() const
+{
+	float level = music.volume / music.maxVolume / (ducked ? kDuck : 1.0f);
+	return level < 0.0f ? 0.0f : level > 1.0f ? 1.0f : level;
+}
+
+void SoundManager::SetVolumeLevel(float level)
+{
+	for (SoundSlot* slot : slotTable)
+	{
+		slot->volume = level * slot->maxVolume * (ducked ? kDuck : 1.0f);
+		system->SetVolume(slot->channel, slot->volume);
+	}
 }
 
 void SoundManager::Release()
