@@ -1,5 +1,5 @@
-// Settings and progress on disk. Both are plain "key = value" files ('#' starts a comment
-// line); progress groups its keys in one [section] per map. Writes go to a temporary file
+// Settings and progress on disk. Both are plain "key = value" files ('#' or ';' starts a
+// comment); progress groups its keys in one [section] per map. Writes go to a temporary file
 // in the same folder, flushed to disk and renamed over the old file, so a crash leaves the
 // old file or the new one. A file that cannot be read is moved aside as <name>.broken and
 // never overwritten; a folder that cannot be written leaves the values in memory.
@@ -106,7 +106,7 @@ struct IniEntry
 	std::string section, key, value;
 };
 
-// Splits a file into entries. Blank and '#' or ';' lines are comments; `unknown` counts the
+// Splits a file into entries. '#' or ';' starts a comment; `unknown` counts the
 // other lines that are neither [section] nor key = value (the first one's number in `firstUnknown`).
 std::vector<IniEntry> SplitIni(const std::string& text, int* unknown, int* firstUnknown)
 {
@@ -119,9 +119,10 @@ std::vector<IniEntry> SplitIni(const std::string& text, int* unknown, int* first
 		size_t end = text.find('\n', at);
 		if (end == std::string::npos)
 			end = text.size();
-		const std::string line = Trim(text.substr(at, end - at));
+		std::string line = text.substr(at, end - at);
 		at = end + 1;
-		if (line.empty() || line[0] == '#' || line[0] == ';')
+		line = Trim(line.substr(0, line.find_first_of("#;")));   // no value holds either
+		if (line.empty())
 			continue;
 		const size_t equals = line.find('=');
 		if (line.front() == '[' && line.back() == ']' && !Trim(line.substr(1, line.size() - 2)).empty())
@@ -270,16 +271,24 @@ bool ReadSettings(const std::string& text, std::string* why)
 		double number = 0.0;
 		bool good = true;
 		if (e.key == "volume")
-			good = ParseNumber(e.value, &number), volume = (float)std::fmin(std::fmax(number, 0.0), 100.0) / 100.0f;
+		{
+			good = ParseNumber(e.value, &number);
+			volume = (float)(std::fmin(std::fmax(number, 0.0), 100.0) / 100.0);
+		}
 		else if (e.key == "music_muted")
 			good = ParseFlag(e.value, &muted);
 		else if (e.key == "full_screen")
 			good = ParseFlag(e.value, &full);
 		else if (e.key == "guard_view")
-			good = e.value == "cut" || e.value == "fan", fan = e.value == "fan";
+		{
+			good = e.value == "cut" || e.value == "fan";
+			fan = e.value == "fan";
+		}
 		if (!good)
-			return *why = "line " + std::to_string(e.line) + ": " + e.key + " = " + e.value + " is not a value it takes",
-			       false;
+		{
+			*why = "line " + std::to_string(e.line) + ": " + e.key + " cannot be " + e.value;
+			return false;
+		}
 	}
 	sVolume = volume;
 	gMuted = muted;
