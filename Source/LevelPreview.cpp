@@ -61,6 +61,9 @@ void DrawBox(KEGfxVertexList* mesh, KEGfxTexture* picture, float left, float top
 {
 	KEMtx33 transform;
 	BuildTransform(&transform, {left + width / 2.0f, top - height / 2.0f}, 0.0f, width, height);
+	// Whatever the menu drew last (a dimmed arrow) leaves its tint behind.
+	KEGfxSetTintColor(1.0f, 1.0f, 1.0f, 1.0f);
+	KEGfxSetTransparency(1.0f);
 	DrawPicture(mesh, transform, picture);
 }
 
