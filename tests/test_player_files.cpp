@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -269,19 +270,27 @@ TEST_F(PlayerFilesTest, AnUnwritableFolderLeavesTheGameInMemoryAndSaysSoOnce)
 	EXPECT_EQ(Read(root / "blocker"), "a file where the folders should go\n");
 }
 
-TEST_F(PlayerFilesTest, AReplayNeitherReadsNorWritesThePlayersFiles)
+TEST_F(PlayerFilesTest, AReplayNeitherReadsNorWritesThePlayersFilesAndWatchedKeepsTheRealPace)
 {
 	// A settings file the game would set aside if it read it.
 	Write(settings, "volume = loud\n");
+	Write(root / "menu.txt", "start 0\nexpect 0\n300 -\n");
 	const fs::path game = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "nullvane";
-	const std::string command = "ALSOFT_DRIVERS=null '" + game.string() + "' --replay replays/serverTutorial.txt > '" +
-	                            (root / "replay.log").string() + "' 2>&1";
-	EXPECT_EQ(std::system(command.c_str()), 0) << Read(root / "replay.log");
+	auto play = [&](const std::string& arguments) {
+		const std::string command = "ALSOFT_DRIVERS=null '" + game.string() + "' --replay " + arguments + " > '" +
+		                            (root / "replay.log").string() + "' 2>&1";
+		const auto begin = std::chrono::steady_clock::now();
+		EXPECT_EQ(std::system(command.c_str()), 0) << Read(root / "replay.log");
+		return std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+	};
+	play("replays/serverTutorial.txt");   // a win
 	EXPECT_NE(Read(root / "replay.log").find("ended in state 10"), std::string::npos);
 	EXPECT_EQ(Read(settings), "volume = loud\n");
 	EXPECT_FALSE(fs::exists(progress));
 	EXPECT_FALSE(fs::exists(settings.string() + ".broken"));
 	EXPECT_FALSE(fs::exists(root / "home"));
+	// 300 cheap menu frames: never faster than 60 a second when watched.
+	EXPECT_GE(play("'" + (root / "menu.txt").string() + "' --watch"), 300.0 / 60.0);
 }
 
 TEST_F(PlayerFilesTest, TheLevelSelectShowsTheMapAndTheProgressOfTheLevelUnderTheArrows)
@@ -327,6 +336,10 @@ TEST_F(PlayerFilesTest, TheLevelSelectShowsTheMapAndTheProgressOfTheLevelUnderTh
 	Frames(30);
 	EXPECT_EQ(gMenu->levelSelection, 7);
 	SaveScreen("levels_tarn2.png");
+	KEGfxStart();
+	KEGameStateDraw();
+	EXPECT_GT(count({150, 160, 182}), 500);   // untinted beside the dimmed down arrow
+	KEGfxEnd();
 	gKEGameStateNext = STATE_LEVEL1;
 	HarnessLeaveState();
 }
