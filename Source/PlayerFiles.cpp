@@ -399,11 +399,6 @@ void PlayerFilesStart()
 	Load(sProgress, ReadProgress);
 }
 
-bool PlayerFilesStarted()
-{
-	return sStarted;
-}
-
 std::string SettingsFilePath()
 {
 	return sSettings.path;

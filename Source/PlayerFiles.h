@@ -20,7 +20,6 @@ struct LevelRecord
 // volume waits in SettingsVolume for the sound manager. A second call starts afresh, as
 // a new run would.
 void PlayerFilesStart();
-bool PlayerFilesStarted();
 
 // The paths the files live at ("" without a home folder).
 std::string SettingsFilePath();
