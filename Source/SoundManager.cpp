@@ -1,6 +1,7 @@
 // Music and sound effects over the platform sound system.
 #include "SoundManager.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include "GameObject.h"
@@ -50,6 +51,13 @@ enum
 };
 
 const float kDuck = 0.35f;
+// Slots lowered while the pause menu is up: all but the effects and spare A.
+const int kDucked[] = { 0, 1, 3, 4 };
+
+bool IsDucked(int slotIndex)
+{
+	return std::find(std::begin(kDucked), std::end(kDucked), slotIndex) != std::end(kDucked);
+}
 }
 
 const std::string gSoundPaths[SOUND_ID_COUNT] = {
@@ -302,7 +310,6 @@ void SoundManager::Update()
 	}
 
 	// Lower everything but the effects while the pause menu is up.
-	static const int kDucked[] = { 0, 1, 3, 4 };
 	if (gPaused)
 	{
 		if (!ducked)
@@ -343,9 +350,10 @@ float SoundManager::VolumeLevel() const
 
 void SoundManager::SetVolumeLevel(float level)
 {
-	for (SoundSlot* slot : slotTable)
+	for (int i = 0; i < SOUND_SLOT_COUNT; ++i)
 	{
-		slot->volume = level * slot->maxVolume * (ducked ? kDuck : 1.0f);
+		SoundSlot* slot = slotTable[i];
+		slot->volume = level * slot->maxVolume * (ducked && IsDucked(i) ? kDuck : 1.0f);
 		system->SetVolume(slot->channel, slot->volume);
 	}
 }
