@@ -48,11 +48,9 @@ bool ReadHeader(FILE* file, int* width, int* height, float* tileSize)
 }
 }
 
-int LoadBinaryMap(const char* fileName)
+bool ReadMapFile(const char* fileName, MapGrid* grid)
 {
-	// Only one map lives at a time; never leak the previous one.
-	FreeBinaryMap();
-
+	*grid = MapGrid();
 	FILE* file = fileName ? fopen(fileName, "r") : nullptr;
 	int width = 0, height = 0;
 	float tileSize = 0.0f;
@@ -60,35 +58,43 @@ int LoadBinaryMap(const char* fileName)
 	{
 		if (file)
 			fclose(file);
+		return false;
+	}
+	grid->width = width;
+	grid->height = height;
+	grid->tileSize = tileSize;
+	// A short or garbled file keeps floor in every cell it does not supply;
+	// numbers past the last cell are ignored.
+	grid->cells.assign((size_t)width * height, CELL_FLOOR);
+	for (int& cell : grid->cells)
+		if (fscanf(file, "%d", &cell) != 1)
+			break;
+	fclose(file);
+	return true;
+}
+
+int LoadBinaryMap(const char* fileName)
+{
+	// Only one map lives at a time; never leak the previous one.
+	FreeBinaryMap();
+
+	MapGrid grid;
+	if (!ReadMapFile(fileName, &grid))
+	{
 		printf("Error in opening File\n");
 		return 0;
 	}
-
-	gMapWidth = width;
-	gMapHeight = height;
-	gMapTileSize = tileSize;
-	gMapCells = AllocateGrid(width, height);
-	gMapSolid = AllocateGrid(width, height);
-
-	// A short or garbled file keeps floor in every cell it does not supply;
-	// numbers past the last cell are ignored.
-	bool reading = true;
-	for (int r = 0; r < height && reading; ++r)
-	{
-		for (int c = 0; c < width; ++c)
+	gMapWidth = grid.width;
+	gMapHeight = grid.height;
+	gMapTileSize = grid.tileSize;
+	gMapCells = AllocateGrid(grid.width, grid.height);
+	gMapSolid = AllocateGrid(grid.width, grid.height);
+	for (int r = 0; r < grid.height; ++r)
+		for (int c = 0; c < grid.width; ++c)
 		{
-			int v;
-			if (fscanf(file, "%d", &v) != 1)
-			{
-				reading = false;
-				break;
-			}
-			gMapCells[r][c] = v;
-			gMapSolid[r][c] = (v == CELL_WALL) ? 1 : 0;
+			gMapCells[r][c] = grid.At(r, c);
+			gMapSolid[r][c] = grid.At(r, c) == CELL_WALL ? 1 : 0;
 		}
-	}
-
-	fclose(file);
 	return 1;
 }
 

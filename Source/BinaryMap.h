@@ -4,6 +4,8 @@
 //
 // File format: three "label number" header lines (width, height, cell size),
 // then width * height integer cell codes, row 0 first.
+#include <cstddef>
+#include <vector>
 #include "KEVec2.h"
 
 // Cell codes. 6 and anything above 9 are plain floor.
@@ -40,6 +42,19 @@ extern int**  gMapSolid;     // [row][column] 1 on walls, else 0
 // file is missing or its header is unusable; the grid is then empty (sizes 0,
 // tables null). Cells a short or garbled file does not supply are floor.
 int LoadBinaryMap(const char* fileName);
+
+// A map file as read, without touching the globals (the level select's preview).
+struct MapGrid
+{
+	int              width = 0, height = 0;
+	float            tileSize = 0.0f;
+	std::vector<int> cells;   // width * height codes, row 0 (the bottom row) first
+	int At(int row, int column) const { return cells[(std::size_t)row * width + column]; }
+};
+
+// Reads a map file as LoadBinaryMap does, silently; false when it is missing or its
+// header is unusable (the grid is then empty).
+bool ReadMapFile(const char* fileName, MapGrid* grid);
 
 // Releases both grids; sizes become 0 and the tables null. Safe to repeat.
 void FreeBinaryMap();

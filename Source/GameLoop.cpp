@@ -13,6 +13,7 @@
 #include "MenuBox.h"
 #include "MenuState.h"
 #include "Pause.h"
+#include "PlayerFiles.h"
 #include "SoundManager.h"
 
 namespace
@@ -49,6 +50,7 @@ void GameStartUp()
 {
 	sSoundManager = new SoundManager();
 	gSoundManager = sSoundManager;
+	gSoundManager->SetVolumeLevel(SettingsVolume());   // 1, the full volume, unless a saved one was read
 	gSoundManager->LoadSounds();
 	// The alarm channel exists from the start, paused, so the guard alarm only resumes it.
 	gSoundManager->PlayOnSlot(5, gSoundManager->alarm);

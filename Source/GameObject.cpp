@@ -3,6 +3,7 @@
 #include "KEInput.h"
 #include "KESystem.h"
 #include "Keys.h"
+#include "PlayerFiles.h"
 
 float         gDeltaTime = 0.0f;
 bool          gPaused = false;
@@ -73,4 +74,5 @@ void ToggleFullScreenOnF11()
 		return;
 	gFullscreen = !gFullscreen;
 	KEToogleFullScreen(gFullscreen);
+	SettingsChanged();
 }

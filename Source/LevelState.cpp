@@ -19,6 +19,7 @@
 #include "LightArea.h"
 #include "Path.h"
 #include "Player.h"
+#include "PlayerFiles.h"
 #include "Radio.h"
 #include "Server.h"
 #include "Sight.h"
@@ -171,6 +172,9 @@ void Init(unsigned int id)
 	LevelModule& level = Module(id);
 	level.catchPending = false;
 	level.levelTimer = 0.0;
+	level.playTime = 0.0;
+	level.catches = 0;
+	level.winRecorded = false;
 	level.winStarted = 0;
 	std::memset(level.placed, 0, sizeof level.placed);
 	level.mapRows = gMapHeight;
@@ -210,6 +214,9 @@ void Update(unsigned int id)
 	Player* player = level.player;
 
 	level.levelTimer += KEFrameRateControllerGetFrameTime();
+	// Update is skipped while paused, so pauses never count; the clock stops at the win.
+	if (level.winStarted == 0)
+		level.playTime += KEFrameRateControllerGetFrameTime();
 	ToggleFullScreenOnF11();
 	if (player->serversHacked >= level.setup->serverGoal && level.winStarted == 0)
 	{
@@ -245,6 +252,7 @@ void Update(unsigned int id)
 			level.catchPending = true;
 			level.levelTimer = 0.0;
 			player->lives -= 1;
+			level.catches += 1;
 			player->hidden = false;
 			player->caught = true;
 			player->hackCounter = 0;
@@ -266,6 +274,11 @@ void Update(unsigned int id)
 	{
 		gKEGameStateNext = STATE_LOSE;
 		player->lives = 3;
+	}
+	if (gKEGameStateNext == STATE_WIN && !level.winRecorded)
+	{
+		level.winRecorded = true;
+		ProgressRecordWin(level.setup->mapFile, level.playTime, level.catches);
 	}
 }
 

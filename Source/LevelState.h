@@ -35,6 +35,9 @@ struct LevelModule
 	std::vector<Sight*>      sights;
 	bool                     catchPending = false;   // the reset waits for the covered screen
 	double                   levelTimer = 0.0;       // since Init or the last catch
+	double                   playTime = 0.0;         // since Init up to the win, pauses left out
+	int                      catches = 0;            // lives lost since Init
+	bool                     winRecorded = false;
 	int                      winStarted = 0;
 	int                      placed[10] = {};        // cells seen per cell code
 	int                      mapRows = 0, mapColumns = 0;

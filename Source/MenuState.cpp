@@ -6,6 +6,7 @@
 #include "KEGraphics.h"
 #include "KEInput.h"
 #include "KESystem.h"
+#include "LevelPreview.h"
 #include "Menu.h"
 
 bool gSplashDone = false;
@@ -91,6 +92,7 @@ void MenuStateLoad()
 	              menuItems[MENU_ITEM_DOWN_ARROW]};
 	for (GameObject* object : objectList)
 		object->Load();
+	LevelPreviewLoad();
 }
 
 void MenuStateInit()
@@ -130,6 +132,8 @@ void MenuStateDraw()
 	KEGfxSetBlendMode(KE_BLEND_MODE_BLEND);
 	for (GameObject* object : objectList)
 		object->Draw();
+	if (gMenu && gMenu->page == MENU_PAGE_LEVELS)
+		LevelPreviewDraw((unsigned int)gMenu->levelTargets[gMenu->levelSelection]);
 	if (!gMenu || gMenu->page != MENU_PAGE_INSTRUCTIONS)
 		return;
 
@@ -158,6 +162,7 @@ void MenuStateUnload()
 		delete object;
 	}
 	objectList.clear();
+	LevelPreviewUnload();
 	gMenu = nullptr;
 	gMenuBackground = nullptr;
 	gMenuTitle = nullptr;

@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <thread>
 #include "GameLoop.h"
 #include "GameObject.h"
 #include "Guard.h"
@@ -211,7 +212,7 @@ struct Run
 };
 } // namespace
 
-int ReplayRun(const Replay& replay)
+int ReplayRun(const Replay& replay, bool watch)
 {
 	KESysInit(nullptr, 1, 800, 600, 0, 60, nullptr);
 	KEFrameRateControllerUseVirtualClock(true);
@@ -221,6 +222,8 @@ int ReplayRun(const Replay& replay)
 
 	Run run{replay, 0, 0, -1, 0, true, {}};
 	unsigned int ended = gKEGameStateCurr;
+	const auto framePeriod = std::chrono::nanoseconds(1000000000 / 60);
+	auto nextFrame = std::chrono::steady_clock::now();
 	while (gKEGameStateCurr != GAME_STATE_QUIT)
 	{
 		GameBeginState();
@@ -240,6 +243,12 @@ int ReplayRun(const Replay& replay)
 			auto begin = std::chrono::steady_clock::now();
 			GameRunFrame();
 			run.work.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count());
+			if (watch)
+			{
+				// A slow frame is not made up for by rushing the next ones.
+				nextFrame = std::max(nextFrame + framePeriod, std::chrono::steady_clock::now());
+				std::this_thread::sleep_until(nextFrame);
+			}
 		}
 		if (LevelModule* level = GetLevelModule(gKEGameStateCurr))
 			if (level->player)

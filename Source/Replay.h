@@ -36,4 +36,6 @@ bool ReplayLoad(const char* path, Replay* replay, std::string* error);
 // Plays a replay in the real window from start-up to shut-down and prints one line
 // "replay: <frames> frames, ended in state <id>, frame work median <ms> ms, max <ms> ms".
 // Returns the process status: 0 when the expected state was reached and every check held.
-int ReplayRun(const Replay& replay);
+// Watching paces the frames at 60 a second on the wall clock (the game still sees exactly
+// 1/60 s per frame, so it plays the same), for a player to follow.
+int ReplayRun(const Replay& replay, bool watch = false);

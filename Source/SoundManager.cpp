@@ -1,10 +1,12 @@
 // Music and sound effects over the platform sound system.
 #include "SoundManager.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include "GameObject.h"
 #include "KEInput.h"
+#include "PlayerFiles.h"
 
 bool gAlarmMusicOn = false;
 int  gDetectingGuards = 0;
@@ -49,6 +51,13 @@ enum
 };
 
 const float kDuck = 0.35f;
+// Slots lowered while the pause menu is up: all but the effects and spare A.
+const int kDucked[] = { 0, 1, 3, 4 };
+
+bool IsDucked(int slotIndex)
+{
+	return std::find(std::begin(kDucked), std::end(kDucked), slotIndex) != std::end(kDucked);
+}
 }
 
 const std::string gSoundPaths[SOUND_ID_COUNT] = {
@@ -273,6 +282,9 @@ void SoundManager::Update()
 {
 	bool up = KEInputCheckCurr(KEY_PAGE_UP);
 	bool down = KEInputCheckCurr(KEY_PAGE_DOWN);
+	if (volumeKeysHeld && !up && !down)
+		SettingsSetVolume(VolumeLevel());
+	volumeKeysHeld = up || down;
 	if (up || down)
 	{
 		for (SoundSlot* slot : slotTable)
@@ -298,7 +310,6 @@ void SoundManager::Update()
 	}
 
 	// Lower everything but the effects while the pause menu is up.
-	static const int kDucked[] = { 0, 1, 3, 4 };
 	if (gPaused)
 	{
 		if (!ducked)
@@ -328,6 +339,23 @@ void SoundManager::ToggleMute()
 	gMuted = !gMuted;
 	for (SoundSlot* slot : slotTable)
 		system->SetMute(slot->channel, gMuted);
+	SettingsChanged();
+}
+
+float SoundManager::VolumeLevel() const
+{
+	float level = music.volume / music.maxVolume / (ducked ? kDuck : 1.0f);
+	return level < 0.0f ? 0.0f : level > 1.0f ? 1.0f : level;
+}
+
+void SoundManager::SetVolumeLevel(float level)
+{
+	for (int i = 0; i < SOUND_SLOT_COUNT; ++i)
+	{
+		SoundSlot* slot = slotTable[i];
+		slot->volume = level * slot->maxVolume * (ducked && IsDucked(i) ? kDuck : 1.0f);
+		system->SetVolume(slot->channel, slot->volume);
+	}
 }
 
 void SoundManager::Release()

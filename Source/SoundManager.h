@@ -41,7 +41,11 @@ public:
 	void Release();
 	void HackSound(bool done);
 	void GuardAlarm(int state, int pursuitTarget, bool& alarmCounted, float routeEndDistance);
-	void ToggleMute();
+	void ToggleMute();                 // and saves the setting
+	// The volume keys' level, 0 to 1, as a share of each slot's ceiling (the pause's
+	// lowering left out); setting it places every slot at that share.
+	float VolumeLevel() const;
+	void  SetVolumeLevel(float level);
 
 	// Without a sound system or an output device this is a do-nothing stand-in, so
 	// the game runs on silently.
@@ -64,6 +68,7 @@ private:
 	void Construct(AudioSystem* audio);
 
 	bool ownsSystem = false;
+	bool volumeKeysHeld = false;   // the level is saved once they are let go
 };
 
 // File path of each sound id, joined once at start; empty for the ids without a file.

@@ -12,6 +12,7 @@ real clock. Screenshots (PNG) and the captured mix (WAV) go to the folder given 
 import argparse
 import ctypes
 import os
+import shutil
 import signal
 import subprocess
 import sys
@@ -208,6 +209,9 @@ class Game:
             env['ALSOFT_CONF'] = conf
         else:
             env['ALSOFT_DRIVERS'] = 'null'
+        # The player's settings and progress go to the tour's own folder, never the real home.
+        env['XDG_CONFIG_HOME'] = os.path.join(out, 'home', 'config')
+        env['XDG_DATA_HOME'] = os.path.join(out, 'home', 'data')
         self.output = open(os.path.join(out, f'{tag}-game.log'), 'w')
         self.process = subprocess.Popen([executable], env=env, stdout=self.output, stderr=subprocess.STDOUT,
                                         stdin=subprocess.DEVNULL, preexec_fn=dies_with_us)
@@ -434,7 +438,8 @@ def splash(shot):
 def level_select(shot):
     background = menu_background(shot)
     label = match(shot, TUTORIAL_1, 200, 185, tolerance=32)
-    entries = bright(shot, 400, 250, 560, 540, level=200)   # the main entries have gone
+    # The main entries have gone (their right halves; the level's card stands further right).
+    entries = bright(shot, 402, 250, 422, 540, level=200)
     return (background > 0.9 and label > 0.95 and entries < 0.01,
             f'background {background:.2f}, "Tutorial 1" label {label:.2f}, lit middle {entries:.2f}')
 
@@ -672,6 +677,20 @@ def quit_from(game, menu, timeout=60.0):
         raise TourFailure(f'quitting from the menu ended the game with status {status}')
 
 
+def check_player_files(out):
+    """The first run muted the music and won the server tutorial: both were saved."""
+    home = os.path.join(out, 'home')
+    for path, line in (('config/nullvane/settings.ini', 'music_muted = 1'),
+                       ('data/nullvane/progress.ini', '[serverTutorial]\nwon = 1')):
+        try:
+            text = open(os.path.join(home, path)).read()
+        except OSError as error:
+            raise TourFailure(f'nothing saved: {error}')
+        if line not in text:
+            raise TourFailure(f'{path} lacks {line!r}:\n{text}')
+        log(f'saved: {path} has {line!r}')
+
+
 def close_tour(executable, out):
     game = Game(SCREEN_X, executable, out, 'close', sound=False)
     try:
@@ -754,6 +773,7 @@ def main():
     for old in os.listdir(out):   # an earlier tour's files, nothing else
         if old.startswith(('tour-', 'close-', 'tour.', 'close.')):
             os.remove(os.path.join(out, old))
+    shutil.rmtree(os.path.join(out, 'home'), ignore_errors=True)
     os.chdir(args.source)
 
     MENU_BG = asset_rgb('menu_bg.png')
@@ -770,6 +790,7 @@ def main():
     try:
         if args.only in (None, 'tour'):
             full_tour(executable, out)
+            check_player_files(out)
         if args.only in (None, 'close'):
             close_tour(executable, out)
     except TourFailure as failure:
