@@ -197,7 +197,11 @@ bool Sight::WallBetween(const KEVec2& at, const KEVec2& d) const
 
 SightAnswer Sight::Looks(const KEVec2& at) const
 {
-	const KEVec2 u = Facing();
+	return Looks(at, Facing());
+}
+
+SightAnswer Sight::Looks(const KEVec2& at, const KEVec2& u) const
+{
 	KEVec2 d;
 	KEVec2Sub(&d, &at, &guard->position);
 	if (KEVec2DotProduct(&u, &d) < 0.0f)
@@ -301,11 +305,18 @@ void Sight::BuildView()
 			}
 			Piece p;
 			p.Add(x0, y0), p.Add(x1, y0), p.Add(x1, y1), p.Add(x0, y1);
-			bool whole = true;
+			bool whole = true, behind = true;
 			for (int k = 0; k < 4; ++k)
 			{
 				const KEVec2 c = p.corner[k];
-				whole = whole && u.x * c.x + u.y * c.y >= 0.0f && c.x * c.x + c.y * c.y <= r * r;
+				const bool front = u.x * c.x + u.y * c.y >= 0.0f;
+				whole = whole && front && c.x * c.x + c.y * c.y <= r * r;
+				behind = behind && !front;
+			}
+			if (behind)
+			{
+				endRun();
+				continue;
 			}
 			if (!whole)
 				p = InRange(InFront(p, u), r);
@@ -318,7 +329,7 @@ void Sight::BuildView()
 			for (int k = 0; k < p.count; ++k)
 				inside.x += p.corner[k].x / p.count, inside.y += p.corner[k].y / p.count;
 			inside.x += g.x, inside.y += g.y;
-			if (Looks(inside) != SIGHT_SEEN)
+			if (Looks(inside, u) != SIGHT_SEEN)
 				endRun();
 			else if (!whole)
 				endRun(), addPiece(p);
@@ -346,6 +357,11 @@ void Sight::Draw()
 		KEGfxMeshDraw(mesh, KE_MESH_DRAW_TRIANGLES);
 		return;
 	}
+	// A view wholly off screen is neither built nor drawn.
+	const KEVec2 g = guard->position;
+	if (g.x + range < KEGfxGetWinMinX() || g.x - range > KEGfxGetWinMaxX() || g.y + range < KEGfxGetWinMinY() ||
+	    g.y - range > KEGfxGetWinMaxY())
+		return;
 	View();
 	if (viewStale)
 	{

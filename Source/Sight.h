@@ -41,9 +41,10 @@ public:
 	Player*     player;
 
 private:
-	KEVec2 Facing() const;
-	bool   WallBetween(const KEVec2& at, const KEVec2& d) const;
-	void   BuildView();
+	KEVec2      Facing() const;
+	SightAnswer Looks(const KEVec2& at, const KEVec2& facing) const;   // the rule itself
+	bool        WallBetween(const KEVec2& at, const KEVec2& d) const;
+	void        BuildView();
 
 	std::vector<KEVec2> view;
 	KEGfxVertexList*    viewMesh;
