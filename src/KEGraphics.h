@@ -78,6 +78,8 @@ void             KEGfxTriAdd(float x0, float y0, unsigned int c0, float u0, floa
                              float x1, float y1, unsigned int c1, float u1, float v1,
                              float x2, float y2, unsigned int c2, float u2, float v2);
 KEGfxVertexList* KEGfxMeshEnd();
+// Refills a mesh made by KEGfxMeshEnd with the vertices staged since (for meshes that change often).
+void             KEGfxMeshUpdate(KEGfxVertexList* pList);
 void             KEGfxMeshDraw(KEGfxVertexList* pList, unsigned int drawMode);
 void             KEGfxMeshFree(KEGfxVertexList* pList);
 void             KEGfxTriListInitialize(KEGfxVertexList* pList);

@@ -61,18 +61,17 @@ void KEGfxTriListInitialize(KEGfxVertexList* pList)
 		pList->pVBO = (unsigned int*)std::calloc(3, sizeof(unsigned int));
 }
 
-KEGfxVertexList* KEGfxMeshEnd()
+namespace
 {
-	KEGfxVertexList* pList = (KEGfxVertexList*)std::calloc(1, sizeof(KEGfxVertexList));
-	KEGfxTriListInitialize(pList);
+// Uploads the staged vertices into the list's three buffers and empties the staging area.
+void UploadStaged(KEGfxVertexList* pList, GLenum usage)
+{
 	pList->vertexNum = sStagedCount;
-	if (!KEGfxHasContext())
+	if (!KEGfxHasContext() || !pList->pVBO)
 	{
 		KEGfxReset();
-		return pList;
+		return;
 	}
-	glGenBuffers(3, pList->pVBO);
-
 	const unsigned int n = sStagedCount;
 	std::vector<float> positions(n * 3), colors(n * 4), texCoords(n * 2);
 	for (unsigned int i = 0; i < n; ++i)
@@ -94,14 +93,35 @@ KEGfxVertexList* KEGfxMeshEnd()
 	{
 		glBindBuffer(GL_ARRAY_BUFFER, pList->pVBO[b]);
 		glBufferData(GL_ARRAY_BUFFER, (GLsizeiptr)(arrays[b]->size() * sizeof(float)),
-		             arrays[b]->data(), GL_STATIC_DRAW);
+		             arrays[b]->data(), usage);
 		glBindBuffer(GL_ARRAY_BUFFER, 0);
-		glFinish();
+		if (usage == GL_STATIC_DRAW)
+			glFinish();
 	}
 	KE_CHECK_GL_ERROR("KEGfxMeshEnd");
-
 	KEGfxReset();
+}
+} // namespace
+
+KEGfxVertexList* KEGfxMeshEnd()
+{
+	KEGfxVertexList* pList = (KEGfxVertexList*)std::calloc(1, sizeof(KEGfxVertexList));
+	KEGfxTriListInitialize(pList);
+	if (KEGfxHasContext())
+		glGenBuffers(3, pList->pVBO);
+	UploadStaged(pList, GL_STATIC_DRAW);
 	return pList;
+}
+
+void KEGfxMeshUpdate(KEGfxVertexList* pList)
+{
+	if (!pList)
+	{
+		KEGfxReset();
+		return;
+	}
+	// Replaced every frame or so: no wait for the upload.
+	UploadStaged(pList, GL_STREAM_DRAW);
 }
 
 void KEGfxMeshDraw(KEGfxVertexList* pList, unsigned int drawMode)
