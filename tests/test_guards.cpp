@@ -283,7 +283,7 @@ TEST(ActorsPicture, EveryActorDrawn)
 		o->Draw();
 	EXPECT_TRUE(UiSaveBackBuffer(UiOutputPath("actors_scene.png")));
 	// The same spot of a floor tile: plain, under the dark lit area, under the view fan.
-	const UiColor plain = UiReadPixel(250, 225), dark = UiReadPixel(570, 385), seen = UiReadPixel(370, 225);
+	const UiColor plain = UiReadPixel(250, 225), dark = UiReadPixel(570, 385), seen = UiReadPixel(330, 385);
 	EXPECT_LT(dark.r + dark.g + dark.b, (plain.r + plain.g + plain.b) * 4 / 5);
 	EXPECT_GT(seen.r + seen.g - 2 * seen.b, plain.r + plain.g - 2 * plain.b + 60);
 	KEGfxEnd();
