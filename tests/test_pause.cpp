@@ -1,7 +1,8 @@
-// The pause menu over a stand-in level that draws nothing, driven through the real loop with scripted keys and cursor.
+// The pause menu over the first level, driven through the real loop with scripted keys and cursor.
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <string>
+#include <vector>
 #include "GameLoop.h"
 #include "GameStates.h"
 #include "KEGraphics.h"
@@ -15,23 +16,19 @@
 
 namespace
 {
-const unsigned int STAND_IN_LEVEL = 40;   // an id the game never registers
-
 class PauseTest : public testing::Test, protected ScriptedInput
 {
 protected:
 	void SetUp() override
 	{
 		ASSERT_TRUE(HarnessStartEngine());
-		[[maybe_unused]] static bool started = (GameStartUp(),
-			KEGameStateMgrAdd(STAND_IN_LEVEL, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
-			true);
+		[[maybe_unused]] static bool started = (GameStartUp(), true);
 		pause = GamePauseMenu();
 		ASSERT_NE(pause, nullptr);
 		manager.LoadSounds();
 		gSoundManager = &manager;
 		gPaused = gMuted = false;
-		HarnessEnterState(STAND_IN_LEVEL);
+		HarnessEnterState(STATE_LEVEL1);
 		Frames(3);
 		OpenPause();
 	}
@@ -70,14 +67,21 @@ protected:
 		Tap(KEY_MOUSE_LEFT);
 	}
 	int  Plays(int id) { return fake.Plays(manager.sounds[id]); }
-	void SaveScreen(const char* name)
+	// Saves the level with the menu over it (or alone); the mean brightness left of the panel.
+	float SaveScreen(const char* name, bool withMenu = true)
 	{
 		KEGfxStart();
 		KEGameStateDraw();
-		pause->Draw();
+		if (withMenu)
+			pause->Draw();
 		EXPECT_TRUE(UiSaveBackBuffer(UiOutputPath(name)));
 		std::printf("picture: %s\n", UiOutputPath(name).c_str());
+		float sum = 0.0f;
+		const std::vector<UiColor> margin = UiReadRegion(0, 0, 40, 600);
+		for (UiColor c : margin)
+			sum += (float)(c.r + c.g + c.b) / 3.0f;
 		KEGfxEnd();
+		return sum / (float)margin.size();
 	}
 
 	Pause*       pause = nullptr;
@@ -88,7 +92,11 @@ protected:
 
 TEST_F(PauseTest, EscResumesAndEscOnTheConfirmationReturnsAndYesGoesToTheMainMenu)
 {
-	SaveScreen("pause_main.png");
+	// Open once three entries stand in place: the level shows through the dimmer at a tenth.
+	const float level = SaveScreen("pause_level.png", false), dimmed = SaveScreen("pause_main.png");
+	EXPECT_GT(level, 20.0f);
+	EXPECT_NEAR(dimmed, 0.1f * level, 2.0f);
+	EXPECT_FLOAT_EQ(pause->panel[PANEL_MAIN + 3]->position.y, gPauseCamera.y - 50.0f);   // QUIT short of it
 	Tap(KEY_ESCAPE);   // on the main page: resumes
 	EXPECT_EQ(Plays(MENU_SOUND_CANCEL), 1);
 	EXPECT_GE(RunUntil([&] { return !gPaused; }), 0);
@@ -138,9 +146,9 @@ TEST_F(PauseTest, HowToPlayPicturesSlideWithEasingAndNextWrapsAround)
 {
 	OpenPage(1, PAUSE_PAGE_HOW_TO_PLAY);
 	Menu_box* first = pause->panel[PANEL_HOW_TO_PLAY];
-	float before = first->position.x;
+	const float cx = gPauseCamera.x, before = first->position.x - cx;
 	Frames(1);   // twice the remaining distance per second
-	EXPECT_NEAR(first->position.x, before * (1.0f - 2.0f / 60.0f), 0.01f);
+	EXPECT_NEAR(first->position.x - cx, before * (1.0f - 2.0f / 60.0f), 0.01f);
 	Frames(180);
 	SaveScreen("pause_how_to_play.png");
 	for (int click = 1; click <= 3; ++click)
@@ -149,7 +157,7 @@ TEST_F(PauseTest, HowToPlayPicturesSlideWithEasingAndNextWrapsAround)
 		EXPECT_EQ(pause->howToPage, click % 3);
 	}
 	Frames(240);
-	EXPECT_NEAR(first->position.x, 0.0f, 5.0f);   // back to the first picture
+	EXPECT_NEAR(first->position.x, cx, 5.0f);   // back to the first picture
 	int accepts = Plays(MENU_SOUND_ACCEPT);
 	Click(200.0f, -230.0f);   // ESC: the main page with the accept sound, still paused
 	EXPECT_EQ(Plays(MENU_SOUND_ACCEPT), accepts + 1);
