@@ -55,7 +55,7 @@ protected:
 	int AtPage(int page) { return RunUntil([&] { return pause->page == page && !pause->busy; }); }
 	void OpenPage(int entry, int page)   // from the main page
 	{
-		while (pause->mainSelection != entry)
+		for (int i = 0; i < PAUSE_MAIN_ENTRIES && pause->mainSelection != entry; ++i)
 			Tap(KEY_S);
 		Tap(KEY_ENTER);
 		ASSERT_GE(AtPage(page), 0);
@@ -125,8 +125,10 @@ TEST_F(PauseTest, MuteMusicTogglesAndStaysAndBackReturnsToTheMainPage)
 	Frames(10);
 	EXPECT_EQ(pause->page, PAUSE_PAGE_OPTION);
 	SaveScreen("pause_option.png");
-	Click(-200.0f, 150.0f);   // MUTE MUSIC
+	Tap(KEY_S);
+	Click(220.0f, 150.0f);   // the last letter of MUTE MUSIC hovers it, not BACK
 	EXPECT_FALSE(gMuted);
+	EXPECT_EQ(pause->page, PAUSE_PAGE_OPTION);
 	PointAt(-400.0f, 300.0f);
 	Tap(KEY_ESCAPE);   // only the cancel sound
 	Frames(10);
@@ -144,7 +146,11 @@ TEST_F(PauseTest, MuteMusicTogglesAndStaysAndBackReturnsToTheMainPage)
 
 TEST_F(PauseTest, HowToPlayPicturesSlideWithEasingAndNextWrapsAround)
 {
-	OpenPage(1, PAUSE_PAGE_HOW_TO_PLAY);
+	PointAt(270.0f, 125.0f);   // the last letter of HOW TO PLAY hovers it
+	Frames(1);
+	EXPECT_EQ(pause->mainSelection, 1);
+	Tap(KEY_ENTER);
+	ASSERT_GE(AtPage(PAUSE_PAGE_HOW_TO_PLAY), 0);
 	Menu_box* first = pause->panel[PANEL_HOW_TO_PLAY];
 	const float cx = gPauseCamera.x, before = first->position.x - cx;
 	Frames(1);   // twice the remaining distance per second
@@ -163,4 +169,17 @@ TEST_F(PauseTest, HowToPlayPicturesSlideWithEasingAndNextWrapsAround)
 	EXPECT_EQ(Plays(MENU_SOUND_ACCEPT), accepts + 1);
 	EXPECT_EQ(pause->page, PAUSE_PAGE_MAIN);
 	EXPECT_TRUE(gPaused);
+
+	// Left on the second picture by Esc, it opens again on the first, sliding in from the right.
+	OpenPage(1, PAUSE_PAGE_HOW_TO_PLAY);
+	Click(-260.0f, -230.0f);   // NEXT
+	Frames(60);
+	PointAt(-400.0f, 300.0f);
+	const int cancels = Plays(MENU_SOUND_CANCEL);
+	Tap(KEY_ESCAPE);   // the main page with the cancel sound, still paused
+	Frames(60);
+	EXPECT_TRUE(pause->page == PAUSE_PAGE_MAIN && gPaused && Plays(MENU_SOUND_CANCEL) == cancels + 1);
+	OpenPage(1, PAUSE_PAGE_HOW_TO_PLAY);
+	EXPECT_EQ(pause->howToPage, 0);
+	EXPECT_GT(first->position.x, cx + 100.0f);
 }
