@@ -4,7 +4,6 @@
 #include <cstring>
 #include "EngineHarness.h"
 #include "HUD.h"
-#include "KEInput.h"
 #include "Light.h"
 #include "LightArea.h"
 #include "SoundFake.h"
@@ -91,14 +90,6 @@ TEST_F(UiTest, PictureListStaysInsideItsPictures)
 	list.imageIndex = 7;   // past either end: the nearest picture, never memory outside the list
 	EXPECT_TRUE(DrawnAtCentre(list, colors[1]));
 	list.Unload();
-}
-
-TEST_F(UiTest, CursorInBoxUsesTheCamera)
-{
-	HarnessSetCursor(400, 300);
-	KEInputUpdate();
-	KEGfxSetCamPosition(100.0f, 50.0f);   // the window centre is the camera; edges count
-	EXPECT_TRUE(CursorInBox(100.0f, 50.0f, 100.0f, 50.0f) && !CursorInBox(100.5f, 41.0f, 109.0f, 49.5f));
 }
 
 TEST_F(UiTest, TransitationHoldsThenPausesSpareBAsItRises)
