@@ -117,6 +117,8 @@ TEST(Collision, DistancesOverlapsAndSweeps)
 	// Boundaries count, except circle against rectangle, which is strict; heights decide vertically.
 	KEVec2 edge = V(3, 4), touch = V(6, 0), up25 = V(0, 2.5f), up15 = V(0, 1.5f);
 	EXPECT_TRUE(KETestPointToCircle(&edge, &o, 5.0f) && KETestPointToRect(&touch, &o, 12, 4));
+	for (KEVec2 side : {V(-6, 0), V(0, 2), V(0, -2)})   // every side of the rectangle
+		EXPECT_TRUE(KETestPointToRect(&side, &o, 12, 4)) << side.x << "," << side.y;
 	EXPECT_FALSE(KETestCircleToRect(&touch, 1.0f, &o, 10, 4));
 	EXPECT_TRUE(!KETestRectToRect(&o, 4, 2, &up25, 4, 2) && KETestRectToRect(&o, 4, 2, &up15, 4, 2));
 
@@ -164,5 +166,5 @@ TEST(Math4, VectorsMatricesAndCameras)
 	Matrix4 side = Matrix4LookAt(Point4(10, 0, 0, 1), Point4(0, 0, 0, 1), Vector4(0, 1, 0, 0));
 	EXPECT_EQ(side * Vector4(0, 0, 1, 0), Vector4(-1, 0, 0, 0));
 	// Ortho maps the far corner of the view volume onto the clip cube.
-	EXPECT_EQ(Matrix4Ortho(2, 2, 1, 101) * Point4(-1, 1, -101, 1), Point4(-1, 1, 1, 1));
+	EXPECT_EQ(Matrix4Ortho(4, 2, 1, 101) * Point4(-2, 1, -101, 1), Point4(-1, 1, 1, 1));
 }

@@ -72,6 +72,8 @@ TEST_F(MenuTest, MainEntriesWrapAndStartOrQuit)
 	Tap(KEY_S);
 	EXPECT_EQ(gMenu->selection, 0);
 	EXPECT_EQ(Plays(MENU_SOUND_MOVE), 2);
+	Frames(60);   // the others settle just below 0.3 grey
+	EXPECT_NEAR(menuItems[MENU_ITEM_QUIT]->tint[0], 0.29f, 0.01f);
 	for (bool full : {true, false})
 	{
 		Tap(KEY_F11);

@@ -97,7 +97,8 @@ TEST_F(PauseTest, EscResumesAndEscOnTheConfirmationReturnsAndYesGoesToTheMainMen
 	EXPECT_GT(level, 20.0f);
 	EXPECT_NEAR(dimmed, 0.1f * level, 2.0f);
 	EXPECT_FLOAT_EQ(pause->panel[PANEL_MAIN + 3]->position.y, gPauseCamera.y - 50.0f);   // QUIT short of it
-	Tap(KEY_ESCAPE);   // on the main page: resumes
+	Tap(KEY_ESCAPE);   // on the main page: resumes, the dimmer first down to 0.5, then 0.05 a frame
+	EXPECT_NEAR(pause->panel[PANEL_DIMMER]->tint[3], 0.4f, 0.001f);
 	EXPECT_EQ(Plays(MENU_SOUND_CANCEL), 1);
 	EXPECT_GE(RunUntil([&] { return !gPaused; }), 0);
 
