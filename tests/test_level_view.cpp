@@ -92,4 +92,8 @@ TEST_F(LevelView, TheGraceEndsAtTwoSeconds)
 		HarnessRunFrames(1);
 	}
 	EXPECT_TRUE(frames >= 119 && frames <= 122 && player->lives == 2) << frames << " frames, " << player->lives << " lives";
+	player->position = player->spawnPosition;   // once the curtain has gone the player is free again
+	for (frames = 0; !gLevelTransitions[STATE_GUARD_TUTORIAL - 1].finished && frames < 300; ++frames)
+		HarnessRunFrames(1);
+	EXPECT_FALSE(player->caught);
 }
