@@ -46,7 +46,7 @@ struct LevelView : ::testing::Test
 // and at the level's limit less 0.5 high; at every corner the two layers cover the whole view.
 TEST_F(LevelView, CameraClampAndTheLayersReachTheMapEdges)
 {
-	for (unsigned int id : {STATE_SERVER_TUTORIAL, STATE_LEVEL1, STATE_TARN_LEVEL2})
+	for (unsigned int id = STATE_SERVER_TUTORIAL; id <= STATE_TARN_LEVEL2; ++id)
 	{
 		if (id != STATE_SERVER_TUTORIAL)
 			gKEGameStateNext = STATE_MENU, HarnessLeaveState();
