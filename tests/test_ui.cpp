@@ -150,6 +150,11 @@ TEST_F(UiTest, OverviewPictureAndHUDDigits)
 	hud.Draw();
 	EXPECT_TRUE(UiSaveBackBuffer(UiOutputPath("ui_overview.png")));
 	KEGfxEnd();
+	KEGfxSetCamPosition(100.0f, 50.0f);   // the bar and digits follow the camera
+	hud.Update();
+	EXPECT_TRUE(hud.livesDigit->position.x == -135.0f && hud.serversDigit->position.x == 50.0f &&
+	            hud.bar->position.x == 100.0f && hud.livesDigit->position.y == 320.0f && hud.bar->position.y == 320.0f);
+	KEGfxSetCamPosition(0.0f, 0.0f);
 	auto shown = [](Menu_box* digit) { return std::string(strrchr(digit->CurrentPicture()->fileName, '/')); };
 	// {lives or servers hacked, the picture}
 	const struct { int count; const char* picture; } lifeCases[] = {{3, "/3.png"}, {2, "/2.png"}, {1, "/1.png"}, {0, "/1.png"}},
