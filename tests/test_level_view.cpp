@@ -2,12 +2,15 @@
 // to the map's edges, the HUD over the curtain, and the grace after a start.
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <string>
 #include "EngineHarness.h"
 #include "GameLoop.h"
 #include "GameStates.h"
 #include "Guard.h"
 #include "LevelData.h"
+#include "Keys.h"
 #include "LevelState.h"
+#include "Light.h"
 #include "Path.h"
 #include "Player.h"
 #include "UiPixels.h"
@@ -96,4 +99,24 @@ TEST_F(LevelView, TheGraceEndsAtTwoSeconds)
 	for (frames = 0; !gLevelTransitions[STATE_GUARD_TUTORIAL - 1].finished && frames < 300; ++frames)
 		HarnessRunFrames(1);
 	EXPECT_FALSE(player->caught);
+}
+
+// A hacked lamp goes dark and lights again with each press of E.
+TEST_F(LevelView, EachPressOfESwitchesAHackedLamp)
+{
+	LevelModule& level = Enter(STATE_LIGHT_TUTORIAL);
+	Light* lamp = level.lights[0];
+	lamp->hacked = true;
+	std::string seen;
+	for (int press = 0; press < 3; ++press)
+	{
+		for (bool down : {true, false})
+		{
+			level.player->position = lamp->position;
+			HarnessSetKey(KEY_E, down);
+			HarnessRunFrames(2);
+		}
+		seen += lamp->switchedOn ? "on " : "off ";
+	}
+	EXPECT_EQ(seen, "off on off ");
 }
