@@ -240,8 +240,9 @@ void Pause::Opening()
 			entry->position.y += 25.0f;
 		}
 	}
-	// Open once every entry stands in its place.
-	if (arrived == PAUSE_MAIN_ENTRIES)
+	// Open once three entries stand in place: QUIT stops short of its own, and the dimmer and
+	// panel stay at 0.9, so the level shows through.
+	if (arrived >= 3)
 	{
 		introDone = true;
 		busy = false;

@@ -4,15 +4,6 @@
 namespace
 {
 AABB Box(float minX, float minY, float maxX, float maxY) { return AABB{{minX, minY}, {maxX, maxY}}; }
-// Counts its destructions so deleting through the base can be checked.
-struct Probe : GameObject
-{
-	explicit Probe(int* destroyed) : destroyed(destroyed) {}
-	~Probe() override { ++*destroyed; }
-	void Load() override {} void Init() override {} void Update() override {}
-	void Free() override {} void Unload() override {}
-	int* destroyed;
-};
 }
 
 TEST(RectRectIntersect, TouchingAndContainedBoxesOverlapSeparatedOnesNever)
@@ -33,11 +24,4 @@ TEST(RectRectIntersect, TouchingAndContainedBoxesOverlapSeparatedOnesNever)
 		EXPECT_EQ(RectRectIntersect(a, c.va, c.b, c.vb), c.overlap) << c.b.min.x << ", " << c.b.min.y;
 		EXPECT_EQ(RectRectIntersect(c.b, c.vb, a, c.va), c.overlap) << c.b.min.x << ", " << c.b.min.y;
 	}
-}
-
-TEST(GameObject, DeleteThroughBaseRunsDerivedDestructor)
-{
-	int destroyed = 0;
-	delete static_cast<GameObject*>(new Probe(&destroyed));
-	EXPECT_EQ(destroyed, 1);
 }

@@ -169,9 +169,9 @@ TEST(GraphicsTexture, PlaceholderPathLimitOffsetAndFilters)
 	BeginFrame(KE_RENDER_MODE_TEXTURE);
 	KEGfxTextureSet(texture, 0, 0), KEGfxMeshDraw(quad, KE_MESH_DRAW_TRIANGLES);
 	EXPECT_TRUE(At(370, 330, kRed) && At(430, 330, kGreen) && At(370, 270, kBlue) && At(430, 270, kWhite));
-	// Offsets above 1 come down into (0, 1] at once; 1 and negatives stay.
-	KEGfxTextureSet(texture, 2.25f, 1);
-	EXPECT_EQ(Uniform("uTextureOffset", 2), Floats({0.25f, 1}));
+	// Offsets above 1 come down into (0, 1] at once, whole ones to 1; 1 and negatives stay.
+	KEGfxTextureSet(texture, 1.5f, 3);
+	EXPECT_EQ(Uniform("uTextureOffset", 2), Floats({0.5f, 1}));
 	KEGfxTextureSet(texture, -0.25f, 0);
 	EXPECT_EQ(Uniform("uTextureOffset", 2), Floats({-0.25f, 0}));
 	KEGfxTextureSet(texture, 0, 0);
@@ -205,6 +205,7 @@ TEST(GraphicsFont, BoundsStateAfterwardsAndTextAsData)
 	BeginFrame(KE_RENDER_MODE_COLOR);
 	KEGfxSetBlendColor(0.1f, 0.2f, 0.3f, 0.0f);
 	EXPECT_TRUE(Printed(font, "_", 399, 0));   // an underscore starts at the pen: the last column
+	EXPECT_TRUE(Printed(font, "__________", -420, 0));   // a text starting left of the view
 	EXPECT_GT(CountNot(799, 290, 1, 20, kWhite), 0);
 	EXPECT_FALSE(Printed(font, "_", 400, 0));
 	EXPECT_EQ(Uniform("uBlendColor", 4), Floats({0.0f, 0.0f, 0.0f, 0.0f}));   // printing ends with none

@@ -33,9 +33,10 @@ TEST(Input, HeldKeyIsTriggeredOnceAndReleasedOnceAndEveryCodeIsAKey)
 TEST(Input, PumpMapsKeysAndButtonsLatchesQuickTapsAndIgnoresRealInputWhenScripted)
 {
 	ASSERT_TRUE(HarnessStartEngine());
-	// scancode -> virtual key: W A 1 Return Esc Space F11 PgUp Up; negative: mouse button.
+	// scancode -> virtual key: W A 1 Return Esc Space F11 PgUp Up, right Shift and left Alt as
+	// their generic codes; negative: mouse button.
 	int keys[][2] = {{26, 'W'}, {4, 'A'}, {30, '1'}, {40, 0x0D}, {41, 0x1B}, {44, 0x20}, {68, 0x7A},
-	                 {75, 0x21}, {82, 0x26}, {-1, 0x01}, {-2, 0x04}, {-3, 0x02}};
+	                 {75, 0x21}, {82, 0x26}, {229, 0x10}, {226, 0x12}, {-1, 0x01}, {-2, 0x04}, {-3, 0x02}};
 	for (bool down : {true, false})
 	{
 		for (auto& key : keys)

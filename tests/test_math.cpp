@@ -30,8 +30,10 @@ const KEMtx33 kA = Mtx(1, 2, 3, 4, 5, 6, 7, 8, 9);
 
 TEST(ScalarMath, WrapClampRangePowersTrigAndVec2)
 {
-	EXPECT_EQ(KEWrap(750.0f, 0.0f, 360.0f), 390.0f);   // one wrap only
-	EXPECT_EQ(KEWrap(360.0f, 0.0f, 360.0f), 360.0f);   // bounds are inside
+	// {x, wrapped into 0..360}: one wrap only either way, and the bounds are inside.
+	const float wraps[][2] = {{750, 390}, {-30, 330}, {-400, -40}, {360, 360}, {0, 0}, {361, 1}};
+	for (const auto& w : wraps)
+		EXPECT_EQ(KEWrap(w[0], 0.0f, 360.0f), w[1]) << w[0];
 	EXPECT_EQ(KEClamp(5.0f, 10.0f, 0.0f), 10.0f);      // lower bound checked first
 	EXPECT_TRUE(KEInRange(1.0f, 1.0f, 2.0f) && KEInRange(2.0f, 1.0f, 2.0f));   // both ends inside
 	EXPECT_FALSE(KEInRange(2.0001f, 1.0f, 2.0f) || KEInRange(0.9999f, 1.0f, 2.0f));
@@ -99,16 +101,24 @@ TEST(Collision, DistancesOverlapsAndSweeps)
 	EXPECT_FLOAT_EQ(KECalcDistPointToLineSeg(&after, &b, &b), 5.0f);   // degenerate: its start
 	EXPECT_NEAR(KECalcDistPointToLineSeg(&mid, &s0, &s1), 0.0f, 1e-3f);   // rounding never gives NaN
 
-	// Overlap 1 on x and 2 on y: x is the shallower push-out. Touching: 0, normal untouched.
-	KEVec2 r1 = V(3, 1), touching = V(4, 0);
+	// Touching: 0, normal untouched. Overlapping on each side: the shallower push-out and the
+	// normal pointing from the second box back to the first.
+	KEVec2 touching = V(4, 0);
 	EXPECT_FLOAT_EQ(KECalcDistRectToRect(&o, 4, 4, &touching, 4, 4, &n), 0.0f);
 	ExpectV(n, 9, 9, 0);
-	EXPECT_FLOAT_EQ(KECalcDistRectToRect(&o, 4, 4, &r1, 4, 2, &n), -1.0f);
-	ExpectV(n, -1, 0, 0);
+	const struct { KEVec2 at; float dist, nx, ny; } sides[] = {
+		{{3, 1}, -1, -1, 0}, {{-3, 1}, -1, 1, 0}, {{1, 2.5f}, -0.5f, 0, -1}, {{1, -2.5f}, -0.5f, 0, 1}};
+	for (const auto& side : sides)
+	{
+		EXPECT_FLOAT_EQ(KECalcDistRectToRect(&o, 4, 4, &side.at, 4, 2, &n), side.dist) << side.at.x << "," << side.at.y;
+		ExpectV(n, side.nx, side.ny, 0);
+	}
 
 	// Boundaries count, except circle against rectangle, which is strict; heights decide vertically.
 	KEVec2 edge = V(3, 4), touch = V(6, 0), up25 = V(0, 2.5f), up15 = V(0, 1.5f);
 	EXPECT_TRUE(KETestPointToCircle(&edge, &o, 5.0f) && KETestPointToRect(&touch, &o, 12, 4));
+	for (KEVec2 side : {V(-6, 0), V(0, 2), V(0, -2)})   // every side of the rectangle
+		EXPECT_TRUE(KETestPointToRect(&side, &o, 12, 4)) << side.x << "," << side.y;
 	EXPECT_FALSE(KETestCircleToRect(&touch, 1.0f, &o, 10, 4));
 	EXPECT_TRUE(!KETestRectToRect(&o, 4, 2, &up25, 4, 2) && KETestRectToRect(&o, 4, 2, &up15, 4, 2));
 
@@ -156,5 +166,5 @@ TEST(Math4, VectorsMatricesAndCameras)
 	Matrix4 side = Matrix4LookAt(Point4(10, 0, 0, 1), Point4(0, 0, 0, 1), Vector4(0, 1, 0, 0));
 	EXPECT_EQ(side * Vector4(0, 0, 1, 0), Vector4(-1, 0, 0, 0));
 	// Ortho maps the far corner of the view volume onto the clip cube.
-	EXPECT_EQ(Matrix4Ortho(2, 2, 1, 101) * Point4(-1, 1, -101, 1), Point4(-1, 1, 1, 1));
+	EXPECT_EQ(Matrix4Ortho(4, 2, 1, 101) * Point4(-2, 1, -101, 1), Point4(-1, 1, 1, 1));
 }

@@ -72,6 +72,8 @@ TEST_F(MenuTest, MainEntriesWrapAndStartOrQuit)
 	Tap(KEY_S);
 	EXPECT_EQ(gMenu->selection, 0);
 	EXPECT_EQ(Plays(MENU_SOUND_MOVE), 2);
+	Frames(60);   // the others settle just below 0.3 grey
+	EXPECT_NEAR(menuItems[MENU_ITEM_QUIT]->tint[0], 0.29f, 0.01f);
 	for (bool full : {true, false})
 	{
 		Tap(KEY_F11);
@@ -114,19 +116,36 @@ TEST_F(MenuTest, CreditsAndLevelSelectOpenCloseAndStartTheChosenLevel)
 	Tap(KEY_ENTER);
 	EXPECT_EQ(gKEGameStateNext, (unsigned int)STATE_TARN_LEVEL2);
 	EXPECT_EQ(Plays(MENU_SOUND_ACCEPT), 4);   // credits, the page twice, then the level
+	// Each entry shows the label of the level it starts.
+	const char* const labels[] = {"Tutorial1", "Tutorial2", "Tutorial3", "Tutorial4", "Tutorial5",
+	                              "level1", "level2", "level3"};
+	const unsigned int states[] = {STATE_SERVER_TUTORIAL, STATE_GUARD_TUTORIAL, STATE_BUSH_TUTORIAL,
+	                               STATE_RADIO_TUTORIAL, STATE_LIGHT_TUTORIAL, STATE_LEVEL1, STATE_TARN_LEVEL,
+	                               STATE_TARN_LEVEL2};
+	for (int entry = 0; entry < 8; ++entry)
+	{
+		HarnessLeaveState();
+		EnterMenu(true);
+		Open(1);
+		for (int i = 0; i < entry; ++i)
+			Tap(KEY_S);
+		Frames(1);
+		const std::string shown = menuItems[MENU_ITEM_LEVEL_LABEL]->CurrentPicture()->fileName;
+		EXPECT_EQ(shown, std::string("ArtAssets/") + labels[entry] + ".png") << entry;
+		Tap(KEY_ENTER);
+		EXPECT_EQ(gKEGameStateNext, states[entry]) << entry;
+	}
 }
 
 TEST_F(MenuTest, SplashSkipPicturesOfEveryPageAndTheInstructionsAnimation)
 {
 	EnterMenu(false);
-	Frames(28);
-	Tap(KEY_ENTER);   // in the first two seconds the splash cannot be skipped
-	Frames(30);
+	Frames(114);
+	Tap(KEY_ENTER);   // up to the 118th frame, within the first two seconds: cannot be skipped
 	EXPECT_TRUE(gMenu->splashRunning);
-	SaveScreen("menu_splash_1.png");
-	Frames(130);
-	SaveScreen("menu_splash_2.png");
-	Tap(KEY_SPACE);   // later: ends it at once and does nothing else
+	SaveScreen("menu_splash.png");
+	Frames(2);
+	Tap(KEY_SPACE);   // by the 122nd: ends it at once and does nothing else
 	EXPECT_FALSE(gMenu->splashRunning);
 	EXPECT_EQ(gKEGameStateNext, (unsigned int)STATE_MENU);
 	PointAt(0.0f, 20.0f);       // resting on Level select

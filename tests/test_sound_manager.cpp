@@ -37,6 +37,8 @@ TEST_F(SoundManagerTest, IdsWithoutASoundPlayNothingAndReleaseFreesTheLevelSound
 	for (int id : { 1, 2, 4, 16, 17, 19, 21, 24, 29, -1, 30 })
 		sm.PlayEffect(id), sm.PlayOnSlot(id, sm.spareB);
 	EXPECT_EQ(fake.channels.size(), started);
+	for (int id = 0; id < 24; ++id)   // the menu, level, alarm and radio music loop; effects play once
+		EXPECT_TRUE(!sm.sounds[id] || fake.Loops(sm.sounds[id]) == (id == 0 || id == 3 || id == 5 || id == 15)) << id;
 	sm.Release();   // ids 19 down to 0 that opened; the menu sounds go with the system
 	EXPECT_TRUE(fake.released && fake.releasedSounds == 14);
 }

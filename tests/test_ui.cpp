@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include "EngineHarness.h"
 #include "HUD.h"
-#include "KEInput.h"
+#include "Light.h"
+#include "LightArea.h"
 #include "SoundFake.h"
 #include "SoundManager.h"
 #include "Transitation.h"
@@ -24,6 +26,37 @@ static bool DrawnAtCentre(Menu_box& box, UiColor want)
 	const bool near = UiNear(UiReadPixel(400, 300), want, 8);
 	KEGfxEnd();
 	return near;
+}
+
+// The lamp's area over grey: the highlight under the cursor, dark or lit; a dark lamp's
+// translucent black square; a lit lamp's area not pointed at draws nothing.
+TEST_F(UiTest, LightAreaHighlightSquareOrNothing)
+{
+	KEGfxSetCamPosition(0.0f, 0.0f);
+	Light lamp(nullptr);
+	LightArea area(&lamp);
+	lamp.Load(), area.Load(), area.Init();
+	auto drawn = [&](bool over, bool lit) {
+		lamp.mouseOver = over, lamp.switchedOn = lit;
+		KEGfxSetBackgroundColor(0.5f, 0.5f, 0.5f);
+		KEGfxStart();
+		area.Draw();
+		std::vector<UiColor> region = UiReadRegion(310, 210, 180, 180);
+		KEGfxEnd();
+		UiColor mean{0, 0, 0};
+		for (UiColor c : region)
+			mean.r += c.r, mean.g += c.g, mean.b += c.b;
+		const int n = (int)region.size();
+		return UiColor{mean.r / n, mean.g / n, mean.b / n};
+	};
+	drawn(true, true);   // the process's first frame only sets the renderer up
+	const UiColor highlight = drawn(true, true), grey{128, 128, 128}, square{80, 80, 80};
+	EXPECT_FALSE(UiNear(highlight, grey, 4) || UiNear(highlight, square, 4));
+	const struct { bool over, lit; UiColor want; } cases[] = {
+		{true, false, highlight}, {false, false, square}, {false, true, grey}};
+	for (const auto& c : cases)
+		EXPECT_TRUE(UiNear(drawn(c.over, c.lit), c.want, 3)) << c.over << c.lit;
+	lamp.Unload(), area.Unload();
 }
 
 TEST_F(UiTest, TextBoxGlyphsAndSharedFont)
@@ -59,14 +92,6 @@ TEST_F(UiTest, PictureListStaysInsideItsPictures)
 	list.Unload();
 }
 
-TEST_F(UiTest, CursorInBoxUsesTheCamera)
-{
-	HarnessSetCursor(400, 300);
-	KEInputUpdate();
-	KEGfxSetCamPosition(100.0f, 50.0f);   // the window centre is the camera; edges count
-	EXPECT_TRUE(CursorInBox(100.0f, 50.0f, 100.0f, 50.0f) && !CursorInBox(100.5f, 41.0f, 109.0f, 49.5f));
-}
-
 TEST_F(UiTest, TransitationHoldsThenPausesSpareBAsItRises)
 {
 	gDeltaTime = 1.0f / 60.0f;   // the curtain times itself by the game's frame time
@@ -77,6 +102,7 @@ TEST_F(UiTest, TransitationHoldsThenPausesSpareBAsItRises)
 	sound.PlayOnSlot(0, sound.spareB);
 	Transitation curtain;
 	curtain.Load();
+	KEGfxSetCamPosition(0.0f, 0.0f);
 	auto updatesUntil = [&](auto done)
 	{
 		int updates = 0;
@@ -90,15 +116,28 @@ TEST_F(UiTest, TransitationHoldsThenPausesSpareBAsItRises)
 	const float y = curtain.curtain[0]->position.y;   // holds 0.5 s, the covering update counting
 	EXPECT_EQ(updatesUntil([&] { return curtain.curtain[0]->position.y != y; }), 29);
 	EXPECT_TRUE(sound.spareB.paused && fake.At(sound.spareB.channel)->paused);
+	auto viewClear = [&] {   // the top row, the last to clear as the curtain rises
+		KEGfxSetBackgroundColor(0.5f, 0.5f, 0.5f);
+		KEGfxStart();
+		curtain.Draw();
+		std::vector<UiColor> row = UiReadRegion(0, 0, 800, 1);
+		KEGfxEnd();
+		return std::all_of(row.begin(), row.end(), [](UiColor c) { return UiNear(c, {128, 128, 128}, 2); });
+	};
+	bool clearAtTheEnd = false;   // on the last frame drawn before the curtain ends
+	for (int updates = 0; !curtain.finished && updates < 200; ++updates)
+		if (curtain.Update(), !curtain.finished)
+			clearAtTheEnd = viewClear();
+	EXPECT_TRUE(curtain.finished && clearAtTheEnd);
 	curtain.Unload();
 	gSoundManager = nullptr;
 }
 
-// Renders the HUD to ui_overview.png for a person to look at. It shows the servers left and the
-// lives, never less than 1.
+// Renders the HUD to ui_overview.png for a person to look at. The digits show the lives and the
+// servers still to hack, never less than 1.
 TEST_F(UiTest, OverviewPictureAndHUDDigits)
 {
-	int hacked = 3, lives = 0;
+	int hacked = 0, lives = 3;
 	HUD hud(&hacked);
 	hud.Load();
 	hud.Init();
@@ -111,10 +150,21 @@ TEST_F(UiTest, OverviewPictureAndHUDDigits)
 	hud.Draw();
 	EXPECT_TRUE(UiSaveBackBuffer(UiOutputPath("ui_overview.png")));
 	KEGfxEnd();
-	EXPECT_STREQ(strrchr(hud.serversDigit->CurrentPicture()->fileName, '/'), "/1.png");
-	EXPECT_STREQ(strrchr(hud.livesDigit->CurrentPicture()->fileName, '/'), "/1.png");
-	hacked = 1;
+	KEGfxSetCamPosition(100.0f, 50.0f);   // the bar and digits follow the camera
 	hud.Update();
-	EXPECT_STREQ(strrchr(hud.serversDigit->CurrentPicture()->fileName, '/'), "/2.png");
+	EXPECT_TRUE(hud.livesDigit->position.x == -135.0f && hud.serversDigit->position.x == 50.0f &&
+	            hud.bar->position.x == 100.0f && hud.livesDigit->position.y == 320.0f && hud.bar->position.y == 320.0f);
+	KEGfxSetCamPosition(0.0f, 0.0f);
+	auto shown = [](Menu_box* digit) { return std::string(strrchr(digit->CurrentPicture()->fileName, '/')); };
+	// {lives or servers hacked, the picture}
+	const struct { int count; const char* picture; } lifeCases[] = {{3, "/3.png"}, {2, "/2.png"}, {1, "/1.png"}, {0, "/1.png"}},
+		serverCases[] = {{0, "/3.png"}, {1, "/2.png"}, {2, "/1.png"}, {3, "/1.png"}};
+	for (int i = 0; i < 4; ++i)
+	{
+		lives = lifeCases[i].count, hacked = serverCases[i].count;
+		hud.Update();
+		EXPECT_EQ(shown(hud.livesDigit), lifeCases[i].picture) << lives << " lives";
+		EXPECT_EQ(shown(hud.serversDigit), serverCases[i].picture) << hacked << " hacked";
+	}
 	hud.Unload();
 }

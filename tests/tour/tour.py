@@ -479,22 +479,24 @@ def pause_rows(shot, rows):
     return text, white
 
 
-# Screen rows of the pages' text: the main entries stop a step above their place, 50 apart;
-# MUTE MUSIC and BACK; ARE YOU SURE, YES and NO. Then rows that must stay empty.
+# Screen rows of the pages' text: the main entries stop a step above their place, 50 apart,
+# but QUIT, still rising when the opening ends, 125 below OPTION; MUTE MUSIC and BACK; ARE YOU
+# SURE, YES and NO. Then rows that must stay empty.
 PAUSE_PAGES = {
-    'main': ([126, 176, 226, 276], [350, 426]),
+    'main': ([126, 176, 226, 351], [301, 426]),
     'option': ([150, 200], [250, 300, 426]),
     'confirm': ([200, 300, 450], [250, 376]),
 }
 
 
 def pause_page(kind, selected=0):
-    """The pause menu over the level: a black dimmer around the panel, the page's text and
-    nothing else, the selected entry white (on the confirmation YES, not NO)."""
+    """The pause menu over the level: a black dimmer around the panel (the level showing
+    through at a tenth), the page's text and nothing else, the selected entry white (on the
+    confirmation YES, not NO)."""
     rows, empty = PAUSE_PAGES[kind]
 
     def check(shot):
-        margin = min(dark(shot, 0, 0, 48, HEIGHT), dark(shot, 752, 0, WIDTH, HEIGHT))
+        margin = min(dark(shot, 0, 0, 48, HEIGHT, 40), dark(shot, 752, 0, WIDTH, HEIGHT, 40))
         panel = match(shot[480:540, 60:740], PAUSE_SCREEN[480:540, 60:740], 0, 0, shift=0)
         text, white = pause_rows(shot, rows)
         blank, _ = pause_rows(shot, empty)

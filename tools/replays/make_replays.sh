@@ -8,7 +8,7 @@ cd "$(dirname "$0")/../.."
 dir="${NULLVANE_BUILD_DIR:-build-tools}"
 NULLVANE_BUILD_DIR="$dir" scripts/build -DNULLVANE_TESTS=ON -DNULLVANE_TOOLS=ON
 export ALSOFT_DRIVERS=null
-run=(); [ -z "${DISPLAY:-}" ] && run=(xvfb-run -a -s "-screen 0 1920x1080x24")
+run=(); [ -z "${DISPLAY:-}" ] && run=(xvfb-run -a -s "-screen 0 1920x1080x24 -noreset")
 names=("$@")
 [ ${#names[@]} -eq 0 ] && names=($(ls tools/replays/plans | sed 's/\.plan$//'))
 mkdir -p replays
