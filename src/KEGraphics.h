@@ -43,6 +43,8 @@ struct KEGfxTexture
 {
 	unsigned int* pTexName;   // the OpenGL texture name, 0 until generated
 	char          fileName[256];
+	int           width, height;   // in pixels, 0 until uploaded
+	unsigned int  frameBuffer;     // an off-screen target's framebuffer, 0 for pictures
 };
 
 extern float gKEWinMinX, gKEWinMaxX, gKEWinMinY, gKEWinMaxY;
@@ -90,6 +92,20 @@ void          KEGfxTextureSet(KEGfxTexture* pTexture, float offsetX, float offse
 void          KEGfxSetTextureMode(unsigned int mode);
 void          KEGfxSaveTextureToFile(KEGfxTexture* pTexture, const char* path);
 void          KEGfxTextureInitialize(KEGfxTexture* pTexture);
+
+// Off-screen targets: a texture drawn into once (at load, say) and then shown like any
+// picture. Create gives null without framebuffer support or beyond the driver's size limit.
+KEGfxTexture* KEGfxTargetCreate(int width, int height);
+// Drawing goes into the target until KEGfxTargetEnd: it starts transparent and shows the
+// world rectangle (minX, minY)-(maxX, maxY); render modes, blending and transforms work as
+// on screen. False (and drawing stays on screen) when the target cannot be drawn into.
+bool          KEGfxTargetBegin(KEGfxTexture* pTarget, float minX, float minY, float maxX, float maxY);
+// Back to the window, with the blending, the bound texture, the current program and every
+// program's colour values and world matrix as they were at Begin.
+void          KEGfxTargetEnd();
+// Draws once with each program, blend mode and kind of texture, out of sight, so the driver
+// builds its code for them now instead of on some state's first frame.
+void          KEGfxWarmUp();
 
 // Fonts
 unsigned int KEGfxCreateFont(const char* faceName, int size, bool bold, bool italic);
