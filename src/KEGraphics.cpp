@@ -370,6 +370,7 @@ void KEGfxEnd()
 	KE_CHECK_GL_ERROR("KEGfxEnd");
 	glFinish();
 	PlatformGLSwap();
+	KEGfxWarmUpStep();
 }
 
 void KEGfxSetBackgroundColor(float r, float g, float b)

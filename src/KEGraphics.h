@@ -104,8 +104,10 @@ bool          KEGfxTargetBegin(KEGfxTexture* pTarget, float minX, float minY, fl
 // program's colour values and world matrix as they were at Begin.
 void          KEGfxTargetEnd();
 // Draws once with each program, blend mode and kind of texture, out of sight, so the driver
-// builds its code for them now instead of on some state's first frame.
+// builds its code for them before some state's first frame needs it: all at once, or spread
+// over the next frames (a piece after each frame is shown, when the back buffer is free).
 void          KEGfxWarmUp();
+void          KEGfxWarmUpBegin();
 
 // Fonts
 unsigned int KEGfxCreateFont(const char* faceName, int size, bool bold, bool italic);

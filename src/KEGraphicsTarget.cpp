@@ -67,6 +67,7 @@ void Save()
 
 void Restore()
 {
+	KEGfxSetTargetView(KEGfxTargetView());   // drawing goes to the window, no program bound
 	for (unsigned int slot = 1; slot <= 2; ++slot)
 	{
 		GLuint program = KEGfxShaderProgram(slot);
@@ -157,60 +158,87 @@ void KEGfxTargetEnd()
 		return;
 	sSaved.active = false;
 	glBindFramebuffer(GL_FRAMEBUFFER, 0);
-	KEGfxSetTargetView(KEGfxTargetView());
 	Restore();
 	KE_CHECK_GL_ERROR("KEGfxTargetEnd");
 }
 
-void KEGfxWarmUp()
+namespace
 {
-	if (!KEGfxHasContext())
+// The warm-up's pieces: for the window and then a target, each blend mode; a piece draws
+// with the colour program and with pictures of both kinds of side.
+const int kWarmUpPieces = 2 * 3;
+
+struct WarmUp
+{
+	int               next = kWarmUpPieces;   // none pending
+	KEGfxTexture*     pictures[2] = {nullptr, nullptr};
+	KEGfxTexture*     target = nullptr;
+	KEGfxVertexList*  mesh = nullptr;
+};
+
+WarmUp sWarmUp;
+
+void FreeWarmUp()
+{
+	KEGfxTextureUnload(sWarmUp.target);
+	KEGfxMeshFree(sWarmUp.mesh);
+	KEGfxTextureUnload(sWarmUp.pictures[0]);
+	KEGfxTextureUnload(sWarmUp.pictures[1]);
+	sWarmUp = WarmUp();
+}
+} // namespace
+
+void KEGfxWarmUpBegin()
+{
+	if (!KEGfxHasContext() || sWarmUp.next < kWarmUpPieces)
 		return;
 	// A picture of a power-of-two side and one of another side: the driver builds separate
 	// sampling code for the two.
 	const std::vector<unsigned char> white(4 * 4 * 4, 255);
-	KEGfxTexture* pictures[2] = {KEGfxTextureLoadFromMemory(white.data(), 4, 4),
-	                             KEGfxTextureLoadFromMemory(white.data(), 3, 3)};
+	sWarmUp.pictures[0] = KEGfxTextureLoadFromMemory(white.data(), 4, 4);
+	sWarmUp.pictures[1] = KEGfxTextureLoadFromMemory(white.data(), 3, 3);
 	KEGfxMeshStart();
 	KEGfxTriAdd(0.0f, 0.0f, 0x01FFFFFF, 0.0f, 1.0f, 64.0f, 0.0f, 0x01FFFFFF, 1.0f, 1.0f,
 	            0.0f, 64.0f, 0x01FFFFFF, 0.0f, 0.0f);
-	KEGfxVertexList* mesh = KEGfxMeshEnd();
-	KEGfxTexture* target = KEGfxTargetCreate(4, 4);
+	sWarmUp.mesh = KEGfxMeshEnd();
+	sWarmUp.target = KEGfxTargetCreate(4, 4);
+	sWarmUp.next = 0;
+}
 
-	// Into the window's back buffer (cleared before the first frame shows it), then into a
-	// target, as the map layers draw at load.
-	for (int destination = 0; destination < 2; ++destination)
+bool KEGfxWarmUpStep()
+{
+	if (sWarmUp.next >= kWarmUpPieces)
+		return false;
+	const int piece = sWarmUp.next++;
+	const bool offScreen = piece >= 3;
+	const unsigned int blends[3] = {KE_BLEND_MODE_NONE, KE_BLEND_MODE_BLEND, KE_BLEND_MODE_ADD};
+	// The window's back buffer is drawn into only between frames: the next frame clears it.
+	if (offScreen ? KEGfxTargetBegin(sWarmUp.target, 0.0f, 0.0f, 4.0f, 4.0f) : (Save(), true))
 	{
-		const bool offScreen = destination == 1;
-		if (offScreen && !KEGfxTargetBegin(target, 0.0f, 0.0f, 4.0f, 4.0f))
-			break;
-		if (!offScreen)
-			Save();
-		for (unsigned int blend : {KE_BLEND_MODE_NONE, KE_BLEND_MODE_BLEND, KE_BLEND_MODE_ADD})
+		KEGfxSetBlendMode(blends[piece % 3]);
+		for (int kind = 0; kind < 3; ++kind)
 		{
-			KEGfxSetBlendMode(blend);
-			for (int kind = 0; kind < 3; ++kind)
-			{
-				KEGfxSetRenderMode(kind == 0 ? KE_RENDER_MODE_COLOR : KE_RENDER_MODE_TEXTURE);
-				KEGfxSetPosition(0.0f, 0.0f);
-				KEGfxSetTransparency(0.0f);   // invisible
-				KEGfxTextureSet(kind == 0 ? nullptr : pictures[kind - 1], 0.0f, 0.0f);
-				KEGfxMeshDraw(mesh, KE_MESH_DRAW_TRIANGLES);
-			}
+			KEGfxSetRenderMode(kind == 0 ? KE_RENDER_MODE_COLOR : KE_RENDER_MODE_TEXTURE);
+			KEGfxSetPosition(0.0f, 0.0f);
+			KEGfxSetTransparency(0.0f);
+			KEGfxTextureSet(kind == 0 ? nullptr : sWarmUp.pictures[kind - 1], 0.0f, 0.0f);
+			KEGfxMeshDraw(sWarmUp.mesh, KE_MESH_DRAW_TRIANGLES);
 		}
 		if (offScreen)
 			KEGfxTargetEnd();
 		else
-		{
-			sSaved.program = 0;
 			Restore();
-		}
 	}
-	glFinish();   // the driver compiles as the draws run
-	glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-	KEGfxTextureUnload(target);
-	KEGfxMeshFree(mesh);
-	KEGfxTextureUnload(pictures[0]);
-	KEGfxTextureUnload(pictures[1]);
-	KE_CHECK_GL_ERROR("KEGfxWarmUp");
+	if (sWarmUp.next >= kWarmUpPieces)
+		FreeWarmUp();
+	KE_CHECK_GL_ERROR("KEGfxWarmUpStep");
+	return sWarmUp.next < kWarmUpPieces;
+}
+
+void KEGfxWarmUp()
+{
+	KEGfxWarmUpBegin();
+	while (KEGfxWarmUpStep()) {}
+	if (KEGfxHasContext())
+		glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
