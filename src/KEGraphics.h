@@ -45,6 +45,7 @@ struct KEGfxTexture
 	char          fileName[256];
 	int           width, height;   // in pixels, 0 until uploaded
 	unsigned int  frameBuffer;     // an off-screen target's framebuffer, 0 for pictures
+	bool          opaque;          // every pixel of the uploaded picture has alpha 1
 };
 
 extern float gKEWinMinX, gKEWinMaxX, gKEWinMinY, gKEWinMaxY;
@@ -100,6 +101,9 @@ KEGfxTexture* KEGfxTargetCreate(int width, int height);
 // world rectangle (minX, minY)-(maxX, maxY); render modes, blending and transforms work as
 // on screen. False (and drawing stays on screen) when the target cannot be drawn into.
 bool          KEGfxTargetBegin(KEGfxTexture* pTarget, float minX, float minY, float maxX, float maxY);
+// Copies the whole target onto the whole window, pixel for pixel (it must have the window's
+// size, full-screen scale included): no program, blending or transparency takes part.
+void          KEGfxTargetShow(KEGfxTexture* pTarget);
 // Back to the window, with the blending, the bound texture, the current program and every
 // program's colour values and world matrix as they were at Begin.
 void          KEGfxTargetEnd();

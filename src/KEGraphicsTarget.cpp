@@ -162,6 +162,17 @@ void KEGfxTargetEnd()
 	KE_CHECK_GL_ERROR("KEGfxTargetEnd");
 }
 
+void KEGfxTargetShow(KEGfxTexture* pTarget)
+{
+	if (!pTarget || !pTarget->frameBuffer || !HasFrameBuffers() || sSaved.active)
+		return;
+	glBindFramebuffer(GL_READ_FRAMEBUFFER, pTarget->frameBuffer);
+	glBlitFramebuffer(0, 0, pTarget->width, pTarget->height, 0, 0, pTarget->width, pTarget->height,
+	                  GL_COLOR_BUFFER_BIT, GL_NEAREST);
+	glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+	KE_CHECK_GL_ERROR("KEGfxTargetShow");
+}
+
 namespace
 {
 // The warm-up's pieces: for the window and then a target, each blend mode; a piece draws
@@ -227,7 +238,10 @@ bool KEGfxWarmUpStep()
 		if (offScreen)
 			KEGfxTargetEnd();
 		else
+		{
 			Restore();
+			KEGfxTargetShow(sWarmUp.target);   // a copy has code of its own
+		}
 	}
 	if (sWarmUp.next >= kWarmUpPieces)
 		FreeWarmUp();

@@ -73,6 +73,9 @@ void Upload(KEGfxTexture* pTexture, GLint internalFormat, const unsigned char* p
 	glBindTexture(GL_TEXTURE_2D, 0);
 	pTexture->width = width;
 	pTexture->height = height;
+	pTexture->opaque = true;
+	for (size_t i = 3; pTexture->opaque && i < (size_t)width * height * 4; i += 4)
+		pTexture->opaque = pPixels[i] == 255;
 }
 } // namespace
 
