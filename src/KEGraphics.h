@@ -107,10 +107,9 @@ void          KEGfxTargetShow(KEGfxTexture* pTarget);
 // Back to the window, with the blending, the bound texture, the current program and every
 // program's colour values and world matrix as they were at Begin.
 void          KEGfxTargetEnd();
-// Draws once with each program, blend mode and kind of texture, out of sight, so the driver
-// builds its code for them before some state's first frame needs it: all at once, or spread
-// over the next frames (a piece after each frame is shown, when the back buffer is free).
-void          KEGfxWarmUp();
+// Draws once with each program, blend mode and kind of texture, and copies a target, out of
+// sight, so the driver builds its code for them before some state's first frame needs it:
+// spread over the next frames, a piece after each frame is shown (the back buffer is free then).
 void          KEGfxWarmUpBegin();
 
 // Fonts

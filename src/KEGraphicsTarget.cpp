@@ -248,11 +248,3 @@ bool KEGfxWarmUpStep()
 	KE_CHECK_GL_ERROR("KEGfxWarmUpStep");
 	return sWarmUp.next < kWarmUpPieces;
 }
-
-void KEGfxWarmUp()
-{
-	KEGfxWarmUpBegin();
-	while (KEGfxWarmUpStep()) {}
-	if (KEGfxHasContext())
-		glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-}
