@@ -1,5 +1,8 @@
 #include "Menu.h"
 
+#include <algorithm>
+#include <cmath>
+#include <string>
 #include "GameStates.h"
 #include "KEGraphics.h"
 #include "KEInput.h"
@@ -420,4 +423,168 @@ void Menu::Unload()
 		KEGfxTextureUnload(picture);
 		picture = nullptr;
 	}
+}
+
+// ---------------------------------------------------------------------------
+// Menu layers
+
+bool gMenuLayerCache = true;
+
+namespace
+{
+struct LayerCache
+{
+	KEGfxTexture*            picture = nullptr;   // layers base .. base + count - 1, composed
+	int                      base = -1, count = 0;
+	std::vector<std::string> keys;                // of those layers when composed
+	std::string              view;                // camera and scale then
+	std::vector<std::string> lastKeys;            // every layer's, last frame
+};
+
+LayerCache sLayers;
+
+template <class T>
+void Put(std::string& key, const T& value)
+{
+	key.append((const char*)&value, sizeof(value));
+}
+
+// Everything a box's Draw reads: equal keys draw equal pixels.
+void PutBox(std::string& key, const Menu_box* box)
+{
+	Put(key, box->type), Put(key, box->position), Put(key, box->size), Put(key, box->rotation);
+	Put(key, box->tint), Put(key, box->CurrentPicture()), Put(key, box->mesh);
+	for (const KEGfxTexture* glyph : box->glyphs)
+		Put(key, glyph);
+}
+
+std::string KeyOf(GameObject* layer)
+{
+	std::string key;
+	if (const Menu_box* box = dynamic_cast<const Menu_box*>(layer))
+		PutBox(key, box);
+	else if (const Menu* menu = dynamic_cast<const Menu*>(layer))
+	{
+		Put(key, menu->transform), Put(key, menu->texture), Put(key, menu->mesh);
+		for (const Menu_box* logo : menu->logos)
+			PutBox(key, logo);
+	}
+	else
+		Put(key, layer), key += "?";   // unknown: never the same (see Unchanged)
+	return key;
+}
+
+bool Unchanged(const std::string& a, const std::string& b)
+{
+	return a == b && (a.empty() || a.back() != '?');
+}
+
+// A box that changes no pixel: transparent, empty, or wholly outside the view.
+bool ShowsNothing(const Menu_box* box)
+{
+	if (box->tint[3] <= 0.0f || box->size.x == 0.0f || box->size.y == 0.0f || !box->mesh)
+		return true;
+	if (box->type != MENU_BOX_TEXT && !box->CurrentPicture())
+		return true;
+	// Turned or not, a quad stays within half its diagonal of its centre.
+	const float reach = 0.5f * std::sqrt(box->size.x * box->size.x + box->size.y * box->size.y);
+	const float last = box->type == MENU_BOX_TEXT ? (float)std::max(0, (int)box->glyphs.size() - 1) * box->size.x : 0.0f;
+	return box->position.x + last + reach < KEGfxGetWinMinX() || box->position.x - reach > KEGfxGetWinMaxX() ||
+	       box->position.y + reach < KEGfxGetWinMinY() || box->position.y - reach > KEGfxGetWinMaxY();
+}
+
+// An unturned, fully opaque picture over the whole view: nothing under it shows.
+bool CoversView(const Menu_box* box)
+{
+	const KEGfxTexture* picture = box->type == MENU_BOX_TEXT ? nullptr : box->CurrentPicture();
+	return picture && picture->opaque && box->rotation == 0.0f && box->tint[3] >= 1.0f && box->mesh &&
+	       box->position.x - box->size.x * 0.5f <= KEGfxGetWinMinX() &&
+	       box->position.x + box->size.x * 0.5f >= KEGfxGetWinMaxX() &&
+	       box->position.y - box->size.y * 0.5f <= KEGfxGetWinMinY() &&
+	       box->position.y + box->size.y * 0.5f >= KEGfxGetWinMaxY();
+}
+
+void DrawLayer(GameObject* layer)
+{
+	if (Menu_box* box = dynamic_cast<Menu_box*>(layer))
+	{
+		if (box->type == MENU_BOX_LIST && !box->showSelected && box->imageIndex < 0)
+			box->imageIndex = 0;   // as its Draw would
+		if (ShowsNothing(box))
+			return;
+	}
+	layer->Draw();
+}
+
+std::string ViewKey()
+{
+	std::string key;
+	float x = 0.0f, y = 0.0f;
+	KEGfxGetCamPosition(&x, &y);
+	Put(key, x), Put(key, y), Put(key, KESysGetFullScreenScaleX()), Put(key, KESysGetFullScreenScaleY());
+	return key;
+}
+} // namespace
+
+void ReleaseMenuLayers()
+{
+	KEGfxTextureUnload(sLayers.picture);
+	sLayers = LayerCache();
+}
+
+void DrawMenuLayers(const std::vector<GameObject*>& layers)
+{
+	const int n = (int)layers.size();
+	std::vector<std::string> keys(n);
+	int base = -1;   // the last layer that hides everything under it
+	for (int i = 0; i < n; ++i)
+	{
+		keys[i] = KeyOf(layers[i]);
+		const Menu_box* box = dynamic_cast<const Menu_box*>(layers[i]);
+		if (box && CoversView(box))
+			base = i;
+	}
+	const std::string view = ViewKey();
+	std::vector<std::string> lastKeys = std::move(sLayers.lastKeys);
+	sLayers.lastKeys = keys;
+
+	int from = base < 0 ? 0 : base;   // the first layer drawn directly
+	if (gMenuLayerCache && base >= 0)
+	{
+		// The layers from the base up that look as they did last frame.
+		int stable = base;
+		while (stable < n && (int)lastKeys.size() == n && Unchanged(keys[stable], lastKeys[stable]))
+			++stable;
+		bool kept = sLayers.picture && sLayers.base == base && sLayers.view == view &&
+		            base + sLayers.count <= n &&
+		            std::equal(sLayers.keys.begin(), sLayers.keys.end(), keys.begin() + base);
+		if (stable - base > (kept ? sLayers.count : 0))
+		{
+			// Compose them again: a longer run stays still, or the kept one changed.
+			int w = (int)(KEGetWindowWidth() * KESysGetFullScreenScaleX());
+			int h = (int)(KEGetWindowHeight() * KESysGetFullScreenScaleY());
+			if (!sLayers.picture || sLayers.picture->width != w || sLayers.picture->height != h)
+			{
+				KEGfxTextureUnload(sLayers.picture);
+				sLayers.picture = KEGfxTargetCreate(w, h);
+			}
+			kept = KEGfxTargetBegin(sLayers.picture, KEGfxGetWinMinX(), KEGfxGetWinMinY(), KEGfxGetWinMaxX(),
+			                        KEGfxGetWinMaxY());
+			if (kept)
+			{
+				for (int i = base; i < stable; ++i)
+					DrawLayer(layers[i]);
+				KEGfxTargetEnd();
+				sLayers.base = base, sLayers.count = stable - base, sLayers.view = view;
+				sLayers.keys.assign(keys.begin() + base, keys.begin() + stable);
+			}
+		}
+		if (kept)
+		{
+			KEGfxTargetShow(sLayers.picture);
+			from = base + sLayers.count;
+		}
+	}
+	for (int i = from; i < n; ++i)
+		DrawLayer(layers[i]);
 }

@@ -87,3 +87,12 @@ void AddAlpha(Menu_box* box, float amount);  // kept within 0 to 1
 bool FadeAll(Menu_box* const* boxes, int count, float amount);
 void SetPicture(KEGfxTexture*& slot, const char* path);   // replaces what the slot holds
 void UnloadAndDelete(std::vector<Menu_box*>& boxes);      // and empties the list
+
+// Draws a menu's layers back to front, as each one's Draw would, but cheaper on a software
+// renderer: a layer that shows nothing (transparent, empty or out of view) is left out, and
+// so is everything under a layer that covers the whole view with an opaque picture; from
+// that layer up, the layers that stayed the same since the last frame are drawn once into
+// a picture of the window and copied to the screen while they stay so.
+void DrawMenuLayers(const std::vector<GameObject*>& layers);
+void ReleaseMenuLayers();       // the kept picture, at the state's unload
+extern bool gMenuLayerCache;    // false: every visible layer drawn every frame

@@ -130,8 +130,7 @@ void MenuStateDraw()
 {
 	// Blending from the first object on, so the first frame already shows transparent edges.
 	KEGfxSetBlendMode(KE_BLEND_MODE_BLEND);
-	for (GameObject* object : objectList)
-		object->Draw();
+	DrawMenuLayers(objectList);
 	if (gMenu && gMenu->page == MENU_PAGE_LEVELS)
 		LevelPreviewDraw((unsigned int)gMenu->levelTargets[gMenu->levelSelection]);
 	if (!gMenu || gMenu->page != MENU_PAGE_INSTRUCTIONS)
@@ -152,6 +151,7 @@ void MenuStateFree()
 {
 	for (GameObject* object : objectList)
 		object->Unload();
+	ReleaseMenuLayers();
 }
 
 void MenuStateUnload()

@@ -261,9 +261,13 @@ int ReplayRun(const Replay& replay, bool watch)
 
 	std::vector<double> work = run.work;
 	std::sort(work.begin(), work.end());
+	// Nearest rank: the frame that 99% of the frames do not exceed.
+	auto percentile = [&](double p) {
+		return work.empty() ? 0.0 : work[std::min(work.size() - 1, (size_t)std::ceil(p * work.size()) - 1)];
+	};
 	const double median = work.empty() ? 0.0 : work[work.size() / 2];
 	const double most = work.empty() ? 0.0 : work.back();
-	std::printf("replay: %zu frames, ended in state %d, frame work median %.2f ms, max %.2f ms\n", run.work.size(),
-	            (int)ended, median, most);
+	std::printf("replay: %zu frames, ended in state %d, frame work median %.2f ms, p99 %.2f ms, max %.2f ms\n",
+	            run.work.size(), (int)ended, median, percentile(0.99), most);
 	return run.ok && ended == replay.expect ? 0 : 1;
 }

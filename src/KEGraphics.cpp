@@ -26,6 +26,8 @@ int   sWinHeight = 0;
 float sCamX = 0.0f;
 float sCamY = 0.0f;
 bool  sHasContext = false;
+// While an off-screen target is drawn into: the world rectangle it shows and its pixel size.
+KEGfxTargetView sTarget;
 
 // GLSL 1.10 (no version line). aPosition is bound to location 0 before linking, as
 // OpenGL aliases attribute 0 with the fixed vertex position. The colour and texture
@@ -197,6 +199,8 @@ void SetProjectionAndViewMatrices()
 {
 	int w, h;
 	ScaledWindowSize(&w, &h);
+	if (sTarget.active)
+		w = sTarget.pixelWidth, h = sTarget.pixelHeight;
 	UploadMatrix("uPMatrix", KEGfxProjectionMatrix());
 	glViewport(0, 0, w, h);
 	KE_CHECK_GL_ERROR("SetProjectionAndViewMatrices");
@@ -240,6 +244,8 @@ int KEGfxShaderGetAttributeLocation(const char* name)
 
 Matrix4 KEGfxProjectionMatrix()
 {
+	if (sTarget.active)
+		return Matrix4Ortho(sTarget.maxX - sTarget.minX, sTarget.maxY - sTarget.minY, kNear, kFar);
 	int w, h;
 	ScaledWindowSize(&w, &h);
 	return Matrix4Ortho((float)w, (float)h, kNear, kFar);
@@ -247,12 +253,28 @@ Matrix4 KEGfxProjectionMatrix()
 
 Matrix4 KEGfxViewMatrix(float factor)
 {
-	Matrix4 lookAt = Matrix4LookAt(Point4(sCamX, sCamY, kCamDistance, 1.0f),
-	                               Point4(sCamX, sCamY, 0.0f, 1.0f),
+	// A target looks at the middle of its rectangle, one world unit per projection unit.
+	const float x = sTarget.active ? (sTarget.minX + sTarget.maxX) * 0.5f : sCamX;
+	const float y = sTarget.active ? (sTarget.minY + sTarget.maxY) * 0.5f : sCamY;
+	Matrix4 lookAt = Matrix4LookAt(Point4(x, y, kCamDistance, 1.0f),
+	                               Point4(x, y, 0.0f, 1.0f),
 	                               Vector4(0.0f, 1.0f, 0.0f, 0.0f));
-	Matrix4 scale = Matrix4Scale(KESysGetFullScreenScaleX() * factor,
-	                             KESysGetFullScreenScaleY() * factor, 1.0f);
+	const float scaleX = sTarget.active ? 1.0f : KESysGetFullScreenScaleX();
+	const float scaleY = sTarget.active ? 1.0f : KESysGetFullScreenScaleY();
+	Matrix4 scale = Matrix4Scale(scaleX * factor, scaleY * factor, 1.0f);
 	return scale * lookAt;
+}
+
+void KEGfxSetTargetView(const KEGfxTargetView& view)
+{
+	sTarget = view;
+	// The next render mode uploads the projection and view of the new destination.
+	sShader.UseNone();
+}
+
+unsigned int KEGfxShaderProgram(unsigned int slot)
+{
+	return slot < 3 ? sShader.programs[slot] : 0;
 }
 
 void KEGfxUploadView(float factor)
@@ -348,6 +370,7 @@ void KEGfxEnd()
 	KE_CHECK_GL_ERROR("KEGfxEnd");
 	glFinish();
 	PlatformGLSwap();
+	KEGfxWarmUpStep();
 }
 
 void KEGfxSetBackgroundColor(float r, float g, float b)

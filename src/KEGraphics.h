@@ -43,6 +43,9 @@ struct KEGfxTexture
 {
 	unsigned int* pTexName;   // the OpenGL texture name, 0 until generated
 	char          fileName[256];
+	int           width, height;   // in pixels, 0 until uploaded
+	unsigned int  frameBuffer;     // an off-screen target's framebuffer, 0 for pictures
+	bool          opaque;          // every pixel of the uploaded picture has alpha 1
 };
 
 extern float gKEWinMinX, gKEWinMaxX, gKEWinMinY, gKEWinMaxY;
@@ -92,6 +95,24 @@ void          KEGfxTextureSet(KEGfxTexture* pTexture, float offsetX, float offse
 void          KEGfxSetTextureMode(unsigned int mode);
 void          KEGfxSaveTextureToFile(KEGfxTexture* pTexture, const char* path);
 void          KEGfxTextureInitialize(KEGfxTexture* pTexture);
+
+// Off-screen targets: a texture drawn into once (at load, say) and then shown like any
+// picture. Create gives null without framebuffer support or beyond the driver's size limit.
+KEGfxTexture* KEGfxTargetCreate(int width, int height);
+// Drawing goes into the target until KEGfxTargetEnd: it starts transparent and shows the
+// world rectangle (minX, minY)-(maxX, maxY); render modes, blending and transforms work as
+// on screen. False (and drawing stays on screen) when the target cannot be drawn into.
+bool          KEGfxTargetBegin(KEGfxTexture* pTarget, float minX, float minY, float maxX, float maxY);
+// Copies the whole target onto the whole window, pixel for pixel (it must have the window's
+// size, full-screen scale included): no program, blending or transparency takes part.
+void          KEGfxTargetShow(KEGfxTexture* pTarget);
+// Back to the window, with the blending, the bound texture, the current program and every
+// program's colour values and world matrix as they were at Begin.
+void          KEGfxTargetEnd();
+// Draws once with each program, blend mode and kind of texture, and copies a target, out of
+// sight, so the driver builds its code for them before some state's first frame needs it:
+// spread over the next frames, a piece after each frame is shown (the back buffer is free then).
+void          KEGfxWarmUpBegin();
 
 // Fonts
 unsigned int KEGfxCreateFont(const char* faceName, int size, bool bold, bool italic);

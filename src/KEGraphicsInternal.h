@@ -25,6 +25,20 @@ int KEGfxShaderGetAttributeLocation(const char* name);
 Matrix4 KEGfxProjectionMatrix();
 // Look-at view of the camera with the full-screen scale, times factor on x and y.
 Matrix4 KEGfxViewMatrix(float factor);
+// Where drawing goes: the window (inactive) or an off-screen target showing a world rectangle.
+struct KEGfxTargetView
+{
+	bool  active = false;
+	float minX = 0.0f, minY = 0.0f, maxX = 0.0f, maxY = 0.0f;
+	int   pixelWidth = 0, pixelHeight = 0;
+};
+// Switches the projection, view and viewport to the given destination; no program stays bound.
+void KEGfxSetTargetView(const KEGfxTargetView& view);
+// The next piece of a warm-up begun by KEGfxWarmUpBegin; false once none is left.
+bool KEGfxWarmUpStep();
+// The OpenGL name of a program slot (0 for none).
+unsigned int KEGfxShaderProgram(unsigned int slot);
+
 // Uploads the camera's view to the current program, scaled by factor on x and y on top
 // of the full-screen scale (text draws with 1/3 into a tripled viewport).
 void KEGfxUploadView(float factor);

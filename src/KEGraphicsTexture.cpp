@@ -71,6 +71,11 @@ void Upload(KEGfxTexture* pTexture, GLint internalFormat, const unsigned char* p
 	glPixelStorei(GL_UNPACK_ALIGNMENT, 4);   // RGBA rows are always 4-byte aligned
 	glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pPixels);
 	glBindTexture(GL_TEXTURE_2D, 0);
+	pTexture->width = width;
+	pTexture->height = height;
+	pTexture->opaque = true;
+	for (size_t i = 3; pTexture->opaque && i < (size_t)width * height * 4; i += 4)
+		pTexture->opaque = pPixels[i] == 255;
 }
 } // namespace
 
@@ -122,6 +127,8 @@ void KEGfxTextureUnload(KEGfxTexture* pTexture)
 {
 	if (!pTexture)
 		return;
+	if (pTexture->frameBuffer && KEGfxHasContext())
+		glDeleteFramebuffers(1, &pTexture->frameBuffer);
 	if (pTexture->pTexName && KEGfxHasContext())
 		glDeleteTextures(1, pTexture->pTexName);
 	std::free(pTexture->pTexName);
