@@ -102,7 +102,7 @@ TEST(GuardTest, ErrandsGruntOnceAndEndStandingStillAtHome)
 	Sight rs(&rg, &p), ls(&lg, &p);
 	radio.position = CellCentre(8, 2);
 	lamp.position = CellCentre(13, 6);
-	area.position = CellCentre(2, 6);   // the lamp guard stands in its area at home
+	area.position = CellCentre(3, 6);   // the lamp guard stands in its area at home, 80 units from its middle
 	PlaceGuard(rg, 2, 2);
 	PlaceGuard(lg, 1, 6);
 	auto started = world.Start({&lamp, &radio, &rg, &lg, &p, &area, &rs, &ls});
