@@ -73,9 +73,6 @@ TEST(PlayerTest, WallsPushBackAndARightWallTurnsWIntoNothing)
 	world.Run({&p, &g});
 	EXPECT_FLOAT_EQ(p.position.x, 342.65f);
 	EXPECT_FLOAT_EQ(g.position.x, 343.0f);
-	world.Hold({KEY_D});   // walking into it: held at a step's depth
-	world.Run({&p}, 60);
-	EXPECT_LT(p.position.x, 9 * 40.0f - 20.0f + 4.0f);
 	world.Hold({KEY_W});   // with the wall on its right, W does not turn it: it presses on
 	world.Run({&p}, 10);
 	EXPECT_EQ(Eighths(p), 0);
