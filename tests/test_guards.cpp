@@ -102,7 +102,7 @@ TEST(GuardTest, ErrandsGruntOnceAndEndStandingStillAtHome)
 	Sight rs(&rg, &p), ls(&lg, &p);
 	radio.position = CellCentre(8, 2);
 	lamp.position = CellCentre(13, 6);
-	area.position = CellCentre(2, 6);   // the lamp guard stands in its area at home
+	area.position = CellCentre(3, 6);   // the lamp guard stands in its area at home, 80 units from its middle
 	PlaceGuard(rg, 2, 2);
 	PlaceGuard(lg, 1, 6);
 	auto started = world.Start({&lamp, &radio, &rg, &lg, &p, &area, &rs, &ls});
@@ -116,10 +116,11 @@ TEST(GuardTest, ErrandsGruntOnceAndEndStandingStillAtHome)
 		bool& on = isLamp ? lamp.switchedOn : radio.switchedOn;   // the guard's business while the radio is on, the lamp off
 		const int grunts = world.Grunts();
 		on = !isLamp;
-		int frame = 0;
+		int frame = 0, waited = 0;
 		for (; frame < 900 && on != isLamp && !(byPlayer && frame == 60); ++frame)
-			world.Run({&lamp, &radio, &rg, &lg, &p, &area, &rs, &ls});
+			waited = g.waitCounter, world.Run({&lamp, &radio, &rg, &lg, &p, &area, &rs, &ls});
 		ASSERT_LT(frame, 900);
+		EXPECT_TRUE(byPlayer || waited == 119) << waited;   // switched by the guard on its 120th frame at it
 		on = isLamp;   // the player switches it first, or the guard has
 		world.Run({&lamp, &radio, &rg, &lg, &p, &area, &rs, &ls});
 		EXPECT_EQ(g.state, GUARD_RETURN);
@@ -199,6 +200,8 @@ TEST(SightTest, HalfPlaneRangeWallsAndMemory)
 	EXPECT_TRUE(sees({eye.x + 150.0f, eye.y}));   // exactly at the range
 	EXPECT_TRUE(sees({eye.x - 60.0f, eye.y}));    // behind, the answer stays what it was, either way
 	v.seesPlayer = false;
+	EXPECT_TRUE(sees({eye.x, eye.y + 60.0f}));    // exactly abreast counts as in front
+	v.seesPlayer = false;
 	EXPECT_FALSE(sees({eye.x - 60.0f, eye.y}));
 	EXPECT_FALSE(sees(CellCentre(11, 4)));   // a wall cell of the block between them hides the player
 	g.position = {610.5f, 180.5f};   // standing in the east wall cell, looking back in
@@ -207,13 +210,18 @@ TEST(SightTest, HalfPlaneRangeWallsAndMemory)
 	EXPECT_FALSE(sees({525.5f, 180.5f}));   // two whole cells away the block reaches the wall
 	g.position = eye;
 	g.rotation = 0.0f;
-	EXPECT_TRUE(sees({eye.x + 50.0f, eye.y}));   // a hidden player is never seen, and a chase turns into a return
-	world.Run({&v});
-	EXPECT_TRUE(g.state == GUARD_PURSUE && g.pursuitTarget == TARGET_PLAYER);
-	p.hidden = true;
-	world.Run({&v});
-	EXPECT_FALSE(v.seesPlayer || g.pathReady);
-	EXPECT_TRUE(g.state == GUARD_RETURN && g.pursuitTarget == TARGET_RADIO);   // back to its errand (none here)
+	for (int errand : {TARGET_RADIO, TARGET_LIGHT})
+	{
+		p.hidden = false;
+		g.resumeTarget = errand;
+		EXPECT_TRUE(sees({eye.x + 50.0f, eye.y}));   // a hidden player is never seen, and a chase turns into a return
+		world.Run({&v});
+		EXPECT_TRUE(g.state == GUARD_PURSUE && g.pursuitTarget == TARGET_PLAYER);
+		p.hidden = true;
+		world.Run({&v});
+		EXPECT_FALSE(v.seesPlayer || g.pathReady);
+		EXPECT_TRUE(g.state == GUARD_RETURN && g.pursuitTarget == errand) << errand;   // back to its errand
+	}
 }
 
 TEST(PopUpTest, OneGruntPerErrandTheQuestionFadesAndTheChaseShows)
@@ -249,7 +257,7 @@ TEST(PopUpTest, OneGruntPerErrandTheQuestionFadesAndTheChaseShows)
 TEST(ActorsPicture, EveryActorDrawn)
 {
 	const std::string edge(11, '#'), row = "#.........#";
-	ActorWorld world({edge, row, row, "#...###...#", row, row, edge});
+	ActorWorld world({edge, "#..6......#", row, "#...###...#", row, row, edge});   // code 6 is floor
 	Player p;
 	Path floor;
 	Wall walls;
@@ -286,6 +294,9 @@ TEST(ActorsPicture, EveryActorDrawn)
 	const UiColor plain = UiReadPixel(250, 225), dark = UiReadPixel(570, 385), seen = UiReadPixel(330, 385);
 	EXPECT_LT(dark.r + dark.g + dark.b, (plain.r + plain.g + plain.b) * 4 / 5);
 	EXPECT_GT(seen.r + seen.g - 2 * seen.b, plain.r + plain.g - 2 * plain.b + 60);
+	auto light = [](int x, int y) { int sum = 0; for (UiColor c : UiReadRegion(x, y, 10, 10)) sum += c.r + c.g + c.b; return sum / 100; };
+	EXPECT_GT(light(315, 175), 250);   // the pale bricks of the top wall row over cell (3, 6)
+	EXPECT_LT(light(315, 215), 150);   // the dark floor tile of cell (3, 5) just below it
 	KEGfxEnd();
 	KEGfxSetCamPosition(0.0f, 0.0f);
 }

@@ -1,6 +1,7 @@
 // The level and tutorial states and the win and lose screens, through the real main loop.
 #include <gtest/gtest.h>
 #include <cstdio>
+#include <sstream>
 #include <string>
 #include "BinaryMap.h"
 #include "EngineHarness.h"
@@ -9,6 +10,7 @@
 #include "Bush.h"
 #include "Guard.h"
 #include "HUD.h"
+#include "KEGraphics.h"
 #include "KESystem.h"
 #include "Keys.h"
 #include "LevelState.h"
@@ -81,10 +83,9 @@ TEST_F(LevelTest, ACatchAfterTheGraceCostsOneLifeAndTheCurtainResetsTheLevel)
 	EXPECT_FALSE(level.radios[0]->hacked || level.radios[0]->switchedOn || lamp->hacked);
 	EXPECT_TRUE(level.servers[0]->hacked && lamp->switchedOn);
 	EXPECT_TRUE(player->position.x == spawn.x && player->position.y == spawn.y);
-	for (BasicGuard* g : level.guards)   // home, not pursuing, standing
-		EXPECT_TRUE((int)(g->position.x / 40.0f) == (int)g->homeCell.x &&
-		            (int)(g->position.y / 40.0f) == (int)g->homeCell.y && g->state != GUARD_PURSUE &&
-		            g->velocity.x == 0.0f && g->velocity.y == 0.0f);
+	for (BasicGuard* g : level.guards)   // on their home cell's centre, patrolling, standing
+		EXPECT_TRUE(g->position.x == (g->homeCell.x + 0.5f) * 40.0f && g->position.y == (g->homeCell.y + 0.5f) * 40.0f &&
+		            g->state == GUARD_PATROL && !g->pathReady && g->velocity.x == 0.0f && g->velocity.y == 0.0f);
 	player->position = lamp->position;   // E on the lamp does nothing until it is hacked anew
 	HarnessRunFrames(1);
 	HarnessSetKey(KEY_E, true);
@@ -107,6 +108,11 @@ TEST_F(LevelTest, ACatchInTheFrameOutOfTheBushEndsTheHiding)
 	HarnessSetKey(KEY_SPACE, true);
 	HarnessRunFrames(62);
 	ASSERT_TRUE(player->hidden);
+	Touch(player, level.guards[0]);   // a hidden player is not caught
+	HarnessRunFrames(1);
+	EXPECT_EQ(player->lives, 3);
+	player->position = level.bushes[0]->position;
+	HarnessRunFrames(1);
 	HarnessSetKey(KEY_E, true);   // seen by the second update
 	HarnessRunFrames(2);
 	ASSERT_FALSE(player->hidden);
@@ -124,13 +130,14 @@ TEST_F(LevelTest, TheHudCountsEveryServerCellAndExtraGuardCellsAreLeftEmpty)
 	LevelModule& level = Enter(STATE_SERVER_TUTORIAL);
 	const std::string path = UiOutputPath("level_extra_cells.txt");   // three server and guard cells
 	FILE* file = std::fopen(path.c_str(), "w");
-	std::fputs("w 5\nh 3\nt 40\n7 3 0 0 7\n0 2 3 0 0\n7 0 0 3 0\n", file);
+	std::fputs("w 5\nh 3\nt 40\n7 0 3 0 7\n0 3 2 0 0\n7 0 0 3 0\n", file);
 	std::fclose(file);
 	ASSERT_EQ(LoadBinaryMap(path.c_str()), 1);
 	level.player->hud->serverTotal = 0;
 	KEGameStateInit();
 	EXPECT_EQ(level.player->hud->serverTotal, 3);
-	EXPECT_TRUE(level.guards[0]->homeCell.x == 1.0f && level.guards[0]->homeCell.y == 0.0f);   // first in scan order
+	// First in scan order: columns left to right, rows upward within a column.
+	EXPECT_TRUE(level.guards[0]->homeCell.x == 1.0f && level.guards[0]->homeCell.y == 1.0f);
 }
 
 TEST_F(LevelTest, PLeavesForTheMenuAndALossBeatsAWinInTheSameFrame)
@@ -156,12 +163,41 @@ TEST_F(LevelTest, FirstFramePicturesAndEndScreensLeaveOnHeldBackspace)
 	for (unsigned int id : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, (unsigned int)STATE_WIN, (unsigned int)STATE_LOSE})
 	{
 		HarnessEnterState(id);
+		LevelModule* level = GetLevelModule(id);
+		if (id == STATE_SERVER_TUTORIAL)   // the camera on the server, for its hint
+			level->player->position = level->servers[0]->position;
 		HarnessRunFrames(1);
 		const bool win = id == STATE_WIN, lose = id == STATE_LOSE;
 		SaveFrame(win ? "end_win.png" : lose ? "end_lose.png" : "level_" + std::to_string(id) + ".png");
-		KESysFrameEnd();
-		if (LevelModule* level = GetLevelModule(id))   // won at its server goal, not one server earlier
+		if (win || lose)   // the whole picture: the Backspace box's border, cyan on winning, orange on losing
 		{
+			const UiColor edge = UiReadPixel(150, 520);
+			EXPECT_TRUE(win ? edge.b > 200 && edge.r < 100 : edge.r > 200 && edge.b < 100) << edge.r << " " << edge.b;
+		}
+		if (id == STATE_SERVER_TUTORIAL)   // white hint text from 100 left of the server, 50 above it
+		{
+			float cx = 0.0f, cy = 0.0f;
+			KEGfxGetCamPosition(&cx, &cy);
+			const KEVec2 at = {level->servers[0]->position.x - 100.0f - cx + 400.0f, 300.0f - (level->servers[0]->position.y + 50.0f - cy)};
+			int white = 0;
+			for (UiColor c : UiReadRegion((int)at.x, (int)at.y - 20, 70, 40))
+				white += c.r > 230 && c.g > 230 && c.b > 230;
+			EXPECT_GT(white, 20);
+		}
+		KESysFrameEnd();
+		if (level)   // each guard's radio or lit area; won at its server goal, not one server earlier
+		{
+			const char* links[] = {"-", "- -", "- -", "R0 -", "A0 R0", "A0 - R0 A1 A2 R1 R2", "- R1 - R0 - A0 A0 - A0 A0",
+			                       "A0 A0 R0 R1 - - - A1"};
+			std::istringstream in(links[id - 1]);
+			std::string link;
+			for (const BasicGuard* g : level->guards)
+			{
+				in >> link;
+				const int k = link[0] == '-' ? 0 : link[1] - '0';
+				EXPECT_TRUE(g->radio == (link[0] == 'R' ? level->radios[k] : nullptr) &&
+				            g->lightArea == (link[0] == 'A' ? level->areas[k] : nullptr)) << "state " << id << ": " << link;
+			}
 			const int goal = id <= 5 ? 1 : id == 6 ? 3 : id == 7 ? 4 : 6;
 			level->player->serversHacked = goal - 1;
 			HarnessRunFrames(1);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include "ActorWorld.h"
 #include "Bush.h"
+#include "Guard.h"
 #include "Light.h"
 #include "LightArea.h"
 #include "Player.h"
@@ -33,6 +34,8 @@ TEST(PlayerTest, KeysSteerWithTheirPrecedenceUpOnlyTurnsAndSpaceRoots)
 		{{KEY_W, KEY_S}, 6, 0, -s},          // S is tested after W
 		{{KEY_A, KEY_D}, 0, s, 0},           // and D after A
 		{{KEY_W, KEY_S, KEY_D}, 7, d, -d},   // S with D wins over W with D
+		{{KEY_W, KEY_A}, 3, -d, d},
+		{{KEY_S, KEY_A}, 5, -d, -d},
 		{{KEY_UP}, 2, 0, 0},                 // the Up arrow turns but moves nothing
 		{{KEY_SPACE, KEY_D}, 2, 0, 0},       // Space roots whatever else is held
 		{{KEY_D}, 0, s, 0},                  // and letting go walks on at once
@@ -46,10 +49,14 @@ TEST(PlayerTest, KeysSteerWithTheirPrecedenceUpOnlyTurnsAndSpaceRoots)
 		EXPECT_NEAR(p.position.x - o.x, c.dx, 1e-3);
 		EXPECT_NEAR(p.position.y - o.y, c.dy, 1e-3);
 	}
-	const KEVec2 before = p.position;
-	p.hidden = true;   // a hidden player does not walk
-	world.Run({&p}, 3);
-	EXPECT_FLOAT_EQ(p.position.x, before.x);
+	for (bool* frozen : {&p.hidden, &p.caught})   // neither a hidden nor a caught player walks
+	{
+		const KEVec2 before = p.position;
+		*frozen = true;
+		world.Run({&p}, 3);
+		EXPECT_FLOAT_EQ(p.position.x, before.x);
+		*frozen = false;
+	}
 }
 
 TEST(PlayerTest, WallsPushBackAndARightWallTurnsWIntoNothing)
@@ -60,11 +67,12 @@ TEST(PlayerTest, WallsPushBackAndARightWallTurnsWIntoNothing)
 	EXPECT_FLOAT_EQ(at.y, 126.35f);
 	ActorWorld world(kOpen);
 	Player p;
-	auto started = world.Start({&p});
-	p.position = CellCentre(7, 3);   // walking into the east wall: never more than a step into its cell
-	world.Hold({KEY_D});
-	world.Run({&p}, 60);
-	EXPECT_LT(p.position.x, 9 * 40.0f - 20.0f + 4.0f);
+	BasicGuard g(&p);
+	auto started = world.Start({&p, &g});
+	p.position = g.position = {345.3f, 140.5f};   // standing against the east wall: the player by 2.85, a guard by 2.5
+	world.Run({&p, &g});
+	EXPECT_FLOAT_EQ(p.position.x, 342.65f);
+	EXPECT_FLOAT_EQ(g.position.x, 343.0f);
 	world.Hold({KEY_W});   // with the wall on its right, W does not turn it: it presses on
 	world.Run({&p}, 10);
 	EXPECT_EQ(Eighths(p), 0);
@@ -99,6 +107,9 @@ TEST(HackingTest, AServerCountsOnceOnTheSixtiethFrameWithOneBurst)
 	EXPECT_TRUE(p.particlesActive && gPlayerBurstStarted && p.particles[5].active);
 	world.Run({&s, &p});
 	EXPECT_FALSE(p.particlesActive || gPlayerBurstStarted || p.particles[5].active);
+	world.Hold({KEY_SPACE});   // Space held on a hacked server: no second count, no new burst
+	world.Run({&s, &p}, 70);
+	EXPECT_TRUE(p.serversHacked == 1 && s.hacked && !p.particlesActive);
 }
 
 TEST(HackingTest, RadioAndLampSwitchOnlyOnceHackedAnyRadioRunsTheHackSoundAndTheCursorFindsTheLamp)
@@ -129,10 +140,10 @@ TEST(HackingTest, RadioAndLampSwitchOnlyOnceHackedAnyRadioRunsTheHackSoundAndThe
 	run({KEY_SPACE}, 61);
 	EXPECT_TRUE(radio.hacked && lamp.hacked);
 	run({KEY_E}, 5);   // holding E switches once: radio on plays 22, each lamp switch plays 16
-	EXPECT_TRUE(radio.switchedOn);
-	EXPECT_FALSE(lamp.switchedOn);
-	EXPECT_EQ(world.Plays(22), 1);
-	EXPECT_EQ(world.Plays(16), 1);
+	EXPECT_TRUE(radio.switchedOn && !lamp.switchedOn && world.Plays(22) == 1 && world.Plays(16) == 1);
+	run({});
+	run({KEY_E});   // and back: the radio goes off silently
+	EXPECT_TRUE(!radio.switchedOn && lamp.switchedOn && world.Plays(22) == 1 && world.Plays(16) == 2);
 	KEGfxSetCamPosition(120.0f, 140.0f);   // the lamp's box starts at world x 120.5, screen x 401
 	for (auto [x, y, over] : {std::tuple{400, 300, false}, {401, 300, true}})
 	{
@@ -150,7 +161,7 @@ TEST(BushTest, HidingLeavingAndTheSoundOncePerStay)
 	Player p;
 	Bush a(&p), b(&p);
 	a.position = b.position = p.position = CellCentre(3, 3);
-	b.position.x += 100.0f;
+	b.position.x += 49.0f;   // its 60-unit box reaches one unit into the player's 40-unit one
 	auto started = world.Start({&p, &a, &b});
 	auto run = [&](std::initializer_list<unsigned char> keys, int n = 1)
 	{
@@ -158,10 +169,15 @@ TEST(BushTest, HidingLeavingAndTheSoundOncePerStay)
 		world.Run({&p, &a, &b}, n);
 	};
 	run({});
+	p.caught = true;   // a caught player cannot start hiding
+	run({KEY_SPACE}, 70);
+	EXPECT_FALSE(p.hidden || a.hiding);
+	p.caught = false;
+	run({});
 	run({KEY_SPACE}, 60);
 	EXPECT_FALSE(p.hidden);
 	run({KEY_SPACE});
-	EXPECT_TRUE(p.hidden && a.hiding && !b.hiding);
+	EXPECT_TRUE(p.hidden && a.hiding && b.hiding);   // each touched bush counts on its own
 	run({KEY_SPACE}, 30);   // staying hidden: the sound does not repeat
 	run({KEY_SPACE, KEY_E});   // E while Space is still held: out for one frame, then hidden again
 	EXPECT_FALSE(p.hidden);
@@ -181,5 +197,5 @@ TEST(BushTest, HidingLeavingAndTheSoundOncePerStay)
 	EXPECT_EQ(bursts, 0);
 	run({});   // letting go of Space first, then E, leaves the bush for good
 	run({KEY_E}, 30);
-	EXPECT_FALSE(p.hidden || a.hiding);
+	EXPECT_FALSE(p.hidden || a.hiding || b.hiding);
 }
