@@ -141,6 +141,9 @@ TEST_P(Soak, EveryActorStaysFiniteAndInsideItsLevel)
 			// Elsewhere for a while, then back to the menu and in again, as a player would.
 			if (state != home && ++away > patience && !gPaused && gKEGameStateCurr == gKEGameStateNext)
 				gKEGameStateNext = state == STATE_MENU ? home : STATE_MENU;
+			// Half way with no trip to the menu yet (the dice may never roll P): leave as P would.
+			if (state == home && n >= frames / 2 && menuVisits == 0 && !gPaused && gKEGameStateCurr == gKEGameStateNext)
+				gKEGameStateNext = STATE_MENU;
 		}
 		if (gKEGameStateNext == GAME_STATE_QUIT)
 			gKEGameStateNext = home;   // the menu's quit: the player starts the game again
