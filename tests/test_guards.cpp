@@ -27,6 +27,17 @@ void PlaceGuard(BasicGuard& g, int column, int row)
 }
 
 float Distance(KEVec2 a, KEVec2 b) { return std::hypot(a.x - b.x, a.y - b.y); }
+
+// A radio guard and a lamp guard with their sights, watching one player.
+struct ErrandCast
+{
+	Player     p;
+	Radio      radio{&p};
+	Light      lamp{&p};
+	LightArea  area{&lamp};
+	BasicGuard rg{&p, &radio}, lg{&p, &area};
+	Sight      rs{&rg, &p}, ls{&lg, &p};
+};
 }
 
 TEST(GuardTest, PatrolsStandsWithoutARouteAndAChaseEndsStandingAtTheRouteEnd)
@@ -94,12 +105,8 @@ TEST(GuardTest, AChaseReplansEveryTwelveFramesAt180UnitsASecond)
 TEST(GuardTest, ErrandsGruntOnceAndEndStandingStillAtHome)
 {
 	ActorWorld world(kHall);
-	Player p;
-	Radio radio(&p);
-	Light lamp(&p);
-	LightArea area(&lamp);
-	BasicGuard rg(&p, &radio), lg(&p, &area);
-	Sight rs(&rg, &p), ls(&lg, &p);
+	ErrandCast cast;
+	auto& [p, radio, lamp, area, rg, lg, rs, ls] = cast;
 	radio.position = CellCentre(8, 2);
 	lamp.position = CellCentre(13, 6);
 	area.position = CellCentre(3, 6);   // the lamp guard stands in its area at home, 80 units from its middle
@@ -144,12 +151,8 @@ TEST(GuardTest, ErrandsGruntOnceAndEndStandingStillAtHome)
 TEST(GuardTest, EveryChaserShowsTheChaseAndAnErrandGruntsOnce)
 {
 	ActorWorld world(kHall);
-	Player p;
-	Radio radio(&p);
-	Light lamp(&p);
-	LightArea area(&lamp);
-	BasicGuard rg(&p, &radio), lg(&p, &area);
-	Sight rs(&rg, &p), ls(&lg, &p);
+	ErrandCast cast;
+	auto& [p, radio, lamp, area, rg, lg, rs, ls] = cast;
 	radio.position = CellCentre(8, 6);
 	lamp.position = CellCentre(13, 6);
 	area.position = CellCentre(3, 4);
