@@ -19,18 +19,26 @@
 
 namespace
 {
-// wall-cut view or half-disc; the camera on the player as in play, or on each guard in turn
-// (every view painted whole: the most a frame can cost).
-void SightDraws(benchmark::State& state, bool fan, bool everyViewOnScreen)
+// The second level, the one with ten guards; null (the benchmark skipped) without a display.
+LevelModule* EnterSecondLevel(benchmark::State& state)
 {
 	if (!HarnessStartEngine())
 	{
 		state.SkipWithError("no display");
-		return;
+		return nullptr;
 	}
 	[[maybe_unused]] static bool registered = (HarnessRegisterGameStates(), true);
 	HarnessEnterState(STATE_TARN_LEVEL);
-	LevelModule* level = GetLevelModule(STATE_TARN_LEVEL);
+	return GetLevelModule(STATE_TARN_LEVEL);
+}
+
+// wall-cut view or half-disc; the camera on the player as in play, or on each guard in turn
+// (every view painted whole: the most a frame can cost).
+void SightDraws(benchmark::State& state, bool fan, bool everyViewOnScreen)
+{
+	LevelModule* level = EnterSecondLevel(state);
+	if (!level)
+		return;
 	level->levelTimer = -1.0e9;   // no catch ends the run
 	gGuardViewFan = fan;
 	std::vector<double> ms;
@@ -74,14 +82,9 @@ BENCHMARK_CAPTURE(SightDraws, half_disc_every_view_on_screen, true, true)->Itera
 // Building one view on the CPU alone, the guard turning a little every time.
 void BuildOneView(benchmark::State& state)
 {
-	if (!HarnessStartEngine())
-	{
-		state.SkipWithError("no display");
+	LevelModule* level = EnterSecondLevel(state);
+	if (!level)
 		return;
-	}
-	[[maybe_unused]] static bool registered = (HarnessRegisterGameStates(), true);
-	HarnessEnterState(STATE_TARN_LEVEL);
-	LevelModule* level = GetLevelModule(STATE_TARN_LEVEL);
 	Sight* sight = level->sights[0];
 	size_t triangles = 0;
 	for (auto _ : state)
