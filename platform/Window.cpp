@@ -2,8 +2,10 @@
 
 #include <SDL.h>
 #include "Gamepad.h"
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 namespace
 {
@@ -487,7 +489,9 @@ uint64_t PlatformCounterFrequency()
 	return SDL_GetPerformanceFrequency();
 }
 
-void PlatformSleepMilliseconds(unsigned int milliseconds)
+// SDL_Delay only knows whole milliseconds, which leaves the frame limiter up to one more
+// to spin through.
+void PlatformSleepMicroseconds(unsigned int microseconds)
 {
-	SDL_Delay(milliseconds);
+	std::this_thread::sleep_for(std::chrono::microseconds(microseconds));
 }

@@ -89,4 +89,4 @@ int   PlatformShowCursor(int show);
 uint64_t PlatformCounterRead();
 uint64_t PlatformCounterFrequency();
 // Gives the processor away for about that long (at least; the system may wake it later).
-void     PlatformSleepMilliseconds(unsigned int milliseconds);
+void     PlatformSleepMicroseconds(unsigned int microseconds);

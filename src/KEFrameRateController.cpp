@@ -62,10 +62,10 @@ void KEFrameRateControllerEnd()
 		// Sleep while more than a margin of the frame is left, so that a waiting game does
 		// not hold a whole core; then spin on the counter, so that frames leave as close to
 		// the limit as the counter allows.
-		const double margin = 0.0015;
+		const double margin = 0.0005;
 		const double left = sFrameTimeMin - (double)(PlatformCounterRead() - sFrameTimeStart) * sTimerSecondsPerCount;
-		if (left > margin + 0.001)
-			PlatformSleepMilliseconds((unsigned int)((left - margin) * 1000.0));
+		if (left > margin)
+			PlatformSleepMicroseconds((unsigned int)((left - margin) * 1e6));
 		do
 		{
 			sFrameTimeEnd = PlatformCounterRead();
