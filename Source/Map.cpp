@@ -22,20 +22,21 @@ void Map::Load()
 	KEMtx33Scale(&scale, tileSize, tileSize);
 	KEMtx33Trans(&shift, -0.5f, -0.5f);
 	KEMtx33Concat(&transform, &scale, &shift);
-	BuildCache();
+	BuildRectangles();
 }
 
 // The layer never changes while the level runs, so its hundreds of tile draws a frame become
-// one mesh of a few rectangles: on a software renderer each draw costs far more than its pixels.
-void Map::BuildCache()
+// one mesh of a few rectangles, each showing the tile picture repeated cell by cell: on a
+// software renderer each draw costs far more than its pixels.
+void Map::BuildRectangles()
 {
 	if (!mesh || !texture || tileSize <= 0.0f || mapWidth <= 0 || mapHeight <= 0)
 		return;
-	// The picture is shown only where the layer paints: a software renderer pays for every
-	// pixel a quad covers, transparent or not. Runs of painted cells in a row, each joined
-	// with the same run in the rows above it, keep the rectangles few.
+	// Only where the layer paints: a software renderer pays for every pixel a quad covers,
+	// transparent or not. Runs of painted cells in a row, each joined with the same run in
+	// the rows above it, keep the rectangles few.
 	struct Cells { int c0, c1, r0, r1; };
-	std::vector<Cells> rectangles;
+	std::vector<Cells> cells;
 	std::vector<int> open(mapWidth * mapWidth, -1);   // (first, last) column run -> first row
 	std::vector<std::pair<int, int>> runs, previous;
 	for (int r = 0; r <= mapHeight; ++r)
@@ -55,7 +56,7 @@ void Map::BuildCache()
 			if (std::find(runs.begin(), runs.end(), run) == runs.end())
 			{
 				int& start = open[run.first * mapWidth + run.second];
-				rectangles.push_back({run.first, run.second, start, r - 1});
+				cells.push_back({run.first, run.second, start, r - 1});
 				start = -1;
 			}
 		for (const auto& run : runs)
@@ -66,48 +67,23 @@ void Map::BuildCache()
 		}
 		previous.swap(runs);
 	}
-	// A map too ragged for one mesh shows the whole picture, transparent where it paints nothing.
-	const bool whole = rectangles.size() * 6 > KE_MESH_VERTEX_MAX;
-	if (whole)
-		rectangles = {{0, mapWidth - 1, 0, mapHeight - 1}};
-
-	// One cache pixel per tile-picture pixel: the screen samples the same picture pixel
-	// either way, at any camera position and full-screen scale.
-	const float width = mapWidth * tileSize, height = mapHeight * tileSize;
-	cache = KEGfxTargetCreate(mapWidth * texture->width, mapHeight * texture->height);
-	if (!KEGfxTargetBegin(cache, 0.0f, 0.0f, width, height))
-	{
-		KEGfxTextureUnload(cache);
-		cache = nullptr;
+	// A map too ragged for one mesh, or with nothing to paint, keeps drawing tile by tile.
+	if (cells.empty() || cells.size() * 6 > KE_MESH_VERTEX_MAX)
 		return;
-	}
-	// Copied, not blended, so the cache keeps the tiles' own colour and alpha. Behind the
-	// rectangles every cell holds the tile too: at a camera on a half pixel a pixel on a
-	// rectangle's edge may sample the picture pixel across it, which must be a tile's.
-	KEGfxSetBlendMode(KE_BLEND_MODE_NONE);
-	KEGfxSetRenderMode(KE_RENDER_MODE_TEXTURE);
-	KEGfxSetTintColor(1.0f, 1.0f, 1.0f, 1.0f);
-	KEGfxSetTransparency(1.0f);
-	DrawTiles(0, mapWidth - 1, 0, mapHeight - 1, !whole);
-	KEGfxTargetEnd();   // puts blending and the programs' values back (the first-frame look included)
 
+	// Texture coordinates count cells, so the picture repeats once a cell; like the tile quad,
+	// a cell's bottom edge is the picture's last row.
 	KEGfxMeshStart();
-	for (const Cells& cells : rectangles)
+	for (const Cells& rect : cells)
 	{
-		const float x0 = cells.c0 * tileSize, x1 = (cells.c1 + 1) * tileSize;
-		const float y0 = cells.r0 * tileSize, y1 = (cells.r1 + 1) * tileSize;
-		// Texture row 0 is the map's bottom edge.
-		const float u0 = x0 / width, u1 = x1 / width, v0 = y0 / height, v1 = y1 / height;
+		const float x0 = rect.c0 * tileSize, x1 = (rect.c1 + 1) * tileSize;
+		const float y0 = rect.r0 * tileSize, y1 = (rect.r1 + 1) * tileSize;
+		const float u0 = (float)rect.c0, u1 = (float)(rect.c1 + 1);
+		const float v0 = (float)-rect.r0, v1 = (float)-(rect.r1 + 1);
 		KEGfxTriAdd(x0, y0, 0xFF000000, u0, v0, x1, y0, 0xFF000000, u1, v0, x0, y1, 0xFF000000, u0, v1);
 		KEGfxTriAdd(x1, y0, 0xFF000000, u1, v0, x1, y1, 0xFF000000, u1, v1, x0, y1, 0xFF000000, u0, v1);
 	}
-	cacheQuad = KEGfxMeshEnd();
-	if (cacheQuad && cacheQuad->vertexNum == 0)
-	{
-		// Nothing to paint (a map of only walls has no floor).
-		KEGfxMeshFree(cacheQuad);
-		cacheQuad = nullptr;
-	}
+	rectangles = KEGfxMeshEnd();
 }
 
 void Map::Draw()
@@ -118,13 +94,11 @@ void Map::Draw()
 	KEGfxSetBlendMode(KE_BLEND_MODE_BLEND);
 	KEGfxSetRenderMode(KE_RENDER_MODE_TEXTURE);
 	KEGfxSetTintColor(1.0f, 1.0f, 1.0f, 1.0f);
-	if (cache)
+	if (rectangles)
 	{
-		if (!cacheQuad)
-			return;
 		KEGfxSetPosition(0.0f, 0.0f);
-		KEGfxTextureSet(cache, 0.0f, 0.0f);
-		KEGfxMeshDraw(cacheQuad, KE_MESH_DRAW_TRIANGLES);
+		KEGfxTextureSet(texture, 0.0f, 0.0f);
+		KEGfxMeshDraw(rectangles, KE_MESH_DRAW_TRIANGLES);
 		return;
 	}
 	// Only the cells in view: the same pixels at a fraction of the draws on a large map.
@@ -133,7 +107,7 @@ void Map::Draw()
 	DrawTiles(first(KEGfxGetWinMinX()), last(KEGfxGetWinMaxX()), first(KEGfxGetWinMinY()), last(KEGfxGetWinMaxY()));
 }
 
-void Map::DrawTiles(int c0, int c1, int r0, int r1, bool everyCell)
+void Map::DrawTiles(int c0, int c1, int r0, int r1)
 {
 	if (!mesh || tileSize <= 0.0f)
 		return;
@@ -142,7 +116,7 @@ void Map::DrawTiles(int c0, int c1, int r0, int r1, bool everyCell)
 	for (int c = c0; c <= c1; ++c)
 		for (int r = r0; r <= r1; ++r)
 		{
-			if (!everyCell && !Paints(c, r))
+			if (!Paints(c, r))
 				continue;
 			KEMtx33 shift;
 			KEMtx33Trans(&shift, (float)(c + 1), (float)(r + 1));
@@ -159,8 +133,6 @@ void Map::Unload()
 	texture = nullptr;
 	KEGfxMeshFree(mesh);
 	mesh = nullptr;
-	KEGfxTextureUnload(cache);
-	cache = nullptr;
-	KEGfxMeshFree(cacheQuad);
-	cacheQuad = nullptr;
+	KEGfxMeshFree(rectangles);
+	rectangles = nullptr;
 }

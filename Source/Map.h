@@ -14,20 +14,19 @@ public:
 	void Unload() override;
 
 	// Tile by tile, the cells from column c0 to c1 and row r0 to r1 (clamped to the map) that
-	// the layer paints, or every one of them: how the layer draws when it has no cache.
-	void DrawTiles(int c0, int c1, int r0, int r1, bool everyCell = false);
+	// the layer paints: how the layer draws without its rectangles.
+	void DrawTiles(int c0, int c1, int r0, int r1);
 
 	int     mapWidth = 0, mapHeight = 0;
 	int**   mapCells = nullptr;
 	float   tileSize = 0.0f;
 	KEMtx33 tileTransform{};
-	// The whole layer drawn once at load, at the tile picture's own resolution, and the
-	// quad that shows it over the map; null when the driver cannot hold it.
-	KEGfxTexture*    cache = nullptr;
-	KEGfxVertexList* cacheQuad = nullptr;
+	// Every painted cell in a few rectangles of repeated tile picture, built at load; null
+	// when the layer paints nothing or is too ragged for one mesh.
+	KEGfxVertexList* rectangles = nullptr;
 
 protected:
-	void BuildCache();
+	void BuildRectangles();
 	// The layer's picture, and whether it paints the cell at (column, row).
 	virtual const char* TileFile() const = 0;
 	virtual bool Paints(int column, int row) const = 0;

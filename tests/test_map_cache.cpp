@@ -97,8 +97,8 @@ TEST_F(MapCacheTest, CachedLayersMatchTheTilesAtEveryCameraPosition)
 {
 	HarnessEnterState(STATE_TARN_LEVEL2);   // the widest map
 	LevelModule& level = *GetLevelModule(STATE_TARN_LEVEL2);
-	ASSERT_NE(level.path->cache, nullptr);
-	ASSERT_NE(level.wall->cache, nullptr);
+	ASSERT_NE(level.path->rectangles, nullptr);
+	ASSERT_NE(level.wall->rectangles, nullptr);
 	const float w = level.path->mapWidth * level.path->tileSize, h = level.path->mapHeight * level.path->tileSize;
 	// At half pixels every pixel centre lies on the edge between two picture pixels: either is
 	// right, and the tiles themselves choose differently from tile to tile (on a tile's far
@@ -149,7 +149,7 @@ TEST_F(MapCacheTest, BuildingTheCacheKeepsTheDrawingStateAndTheFirstFrameLook)
 	KEGfxSetRenderMode(KE_RENDER_MODE_COLOR);
 	level.path->Unload();
 	level.path->Load();
-	ASSERT_NE(level.path->cache, nullptr);
+	ASSERT_NE(level.path->rectangles, nullptr);
 	GLint program = 0;
 	glGetIntegerv(GL_CURRENT_PROGRAM, &program);
 	EXPECT_NE(program, 0);   // the colour program, current again
