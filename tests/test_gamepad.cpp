@@ -8,16 +8,10 @@
 #include <vector>
 
 #include "EngineHarness.h"
-#include "GameLoop.h"
-#include "GameStates.h"
 #include "Gamepad.h"
-#include "KEGameStateMgr.h"
 #include "KEInput.h"
 #include "KESystem.h"
 #include "Keys.h"
-#include "LevelState.h"
-#include "Player.h"
-#include "Replay.h"
 #include "Window.h"
 
 namespace
@@ -111,6 +105,9 @@ TEST_F(Gamepad, EveryBindingOfBothLayoutsReachesTheKeyTableAndNothingElse)
 			const int axis = d < 2 ? 1 : 0, value = d % 2 ? 20000 : -20000;   // left stick, y downwards
 			EXPECT_EQ(WhileHeld([&](bool down) { PlatformTestPadAxis(pad, axis, down ? value : 0); }), Keys{keys[d]});
 		}
+		EXPECT_EQ(WhileHeld([&](bool down) {   // a diagonal holds both of its keys
+			PlatformTestPadAxis(pad, 0, down ? 23170 : 0), PlatformTestPadAxis(pad, 1, down ? -23170 : 0);
+		}), (Keys{KEY_W, KEY_D}));
 		PlatformTestPadDetach(pad);
 		Pump();
 	}
@@ -153,66 +150,4 @@ TEST_F(Gamepad, KeyboardOverlapDeadZoneOneControllerAtATimeAndUnplugging)
 	EXPECT_EQ(testing::internal::GetCapturedStdout(), "Gamepad: Mystery Stick is not a controller SDL knows; ignored\n");
 	EXPECT_EQ(WhileHeld([&](bool down) { PlatformTestPadButton(pad, 0, down); }), Keys{});
 	EXPECT_STREQ(PlatformGamepadName(), "");
-}
-
-namespace
-{
-// Plays the replay with the keyboard (pad < 0) or an Xbox 360 pad's stick; one line per frame.
-std::vector<std::string> Play(const Replay& script, int pad)
-{
-	static std::vector<float> kept;   // curtain timers: later curtains run shorter; every run starts as the first
-	for (int i = 0; i < 8; ++i)
-	{
-		Transitation& c = gLevelTransitions[i];
-		if ((int)kept.size() < 5 * 8)
-			kept.insert(kept.end(), {c.slideTimer, c.holdTimer, (float)c.covered, (float)c.idle, (float)c.finished});
-		const float* k = &kept[5 * i];
-		c.slideTimer = k[0], c.holdTimer = k[1], c.covered = k[2], c.idle = k[3], c.finished = k[4];
-	}
-	KEGameStateMgrInit(script.start);
-	GameBeginState();
-	auto hold = [&](const std::set<int>& keys) {
-		for (int key : {KEY_W, KEY_A, KEY_S, KEY_D, KEY_SPACE, KEY_E})
-			if (pad < 0)
-				HarnessSetKey(key, keys.count(key));
-		if (pad < 0)
-			return;
-		PlatformTestPadAxis(pad, 0, ((int)keys.count(KEY_D) - (int)keys.count(KEY_A)) * 23170);
-		PlatformTestPadAxis(pad, 1, ((int)keys.count(KEY_S) - (int)keys.count(KEY_W)) * 23170);
-		PlatformTestPadButton(pad, kXbox360.a, keys.count(KEY_SPACE));
-		PlatformTestPadButton(pad, kXbox360.x, keys.count(KEY_E));
-	};
-	std::vector<std::string> frames;
-	for (const ReplayStep& step : script.steps)
-		for (int f = 0; f < step.frames; ++f)
-		{
-			hold(std::set<int>(step.keys.begin(), step.keys.end()));
-			KESysUpdate();
-			HarnessSetCursor(0, 0);   // the cursor over nothing
-			GameRunFrame();
-			char line[200];
-			const Player* p = GetLevelModule(gKEGameStateCurr) ? GetLevelModule(gKEGameStateCurr)->player : nullptr;
-			std::snprintf(line, sizeof line, "state %u>%u player %.3f %.3f hack %d", gKEGameStateCurr,
-			              gKEGameStateNext, p ? p->position.x : 0, p ? p->position.y : 0, p ? p->hackCounter : 0);
-			frames.push_back(line);
-			if (gKEGameStateCurr != gKEGameStateNext)
-				GameEndState(), GameBeginState();
-		}
-	hold({});
-	gKEGameStateNext = STATE_MENU;
-	GameRunFrame();   // the pump takes the last releases
-	GameEndState();
-	return frames;
-}
-} // namespace
-
-TEST_F(Gamepad, TheLightTutorialIsWonFrameForFrameAsWithTheKeyboard)
-{
-	GameStartUp();
-	Replay script;
-	std::string error;
-	ASSERT_TRUE(ReplayLoad("replays/lightTutorial.txt", &script, &error)) << error;
-	const std::vector<std::string> keyboard = Play(script, -1), padded = Play(script, Attach(kXbox360));
-	ASSERT_EQ(padded, keyboard);
-	EXPECT_NE(keyboard.back().find(">" + std::to_string(script.expect) + " "), std::string::npos) << keyboard.back();
 }

@@ -1,17 +1,128 @@
-// The main loop with scripted states on the real engine: order, changes, Esc pause, music.
+// The engine's runtime: the game-state table and its fatal reports, frame pacing, and the
+// main loop with scripted states on the real engine (order, changes, Esc pause, music).
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
 #include <functional>
 #include <string>
+#include <thread>
+#include <unistd.h>
 
 #include "EndScreenState.h"
 #include "EngineHarness.h"
 #include "GameLoop.h"
 #include "GameObject.h"
 #include "GameStates.h"
+#include "KEFrameRateController.h"
+#include "KEGameStateMgr.h"
 #include "KEInput.h"
 #include "SoundFake.h"
 #include "SoundManager.h"
+
+namespace
+{
+std::string gCalls;
+void Load() { gCalls += "L"; }
+
+// Selects id and returns what its six functions do.
+std::string CallAll(unsigned int id)
+{
+	gKEGameStateCurr = id;
+	KEGameStateMgrUpdate();
+	gCalls.clear();
+	for (KEGameStateFn fn : {KEGameStateLoad, KEGameStateInit, KEGameStateUpdate, KEGameStateDraw,
+	                         KEGameStateFree, KEGameStateUnload})
+		fn();
+	return gCalls;
+}
+
+// The reports go to standard output; death tests read standard error.
+void StdoutToStderr()
+{
+	fflush(stdout);
+	dup2(STDERR_FILENO, STDOUT_FILENO);
+}
+} // namespace
+
+TEST(StateManager, SelectsRegisteredFunctionsAndFillsGapsWithDoNothing)
+{
+	KEGameStateMgrAdd(200, Load, [] { gCalls += "I"; }, [] { gCalls += "U"; }, [] { gCalls += "D"; },
+	                  [] { gCalls += "F"; }, [] { gCalls += "X"; });
+	KEGameStateMgrAdd(201, nullptr, nullptr, nullptr, nullptr, Load, nullptr);
+	KEGameStateMgrInit(200);
+	EXPECT_EQ(CallAll(200), "LIUDFX");
+	EXPECT_EQ(CallAll(201), "L");
+	EXPECT_EQ(CallAll(GAME_STATE_QUIT) + CallAll(GAME_STATE_RESTART), "");   // reserved: nothing
+}
+
+TEST(StateManager, FullTableAndDuplicateIdsEndTheProcess)
+{
+	// Each death test re-runs in a fresh process, so the table starts empty.
+	GTEST_FLAG_SET(death_test_style, "threadsafe");
+	EXPECT_EXIT(
+		{
+			StdoutToStderr();
+			for (unsigned int id = 0; id < GAME_STATE_NUM_MAX; ++id)
+				KEGameStateMgrAdd(1000 + id, Load, nullptr, nullptr, nullptr, nullptr, nullptr);
+			printf("%s\n", CallAll(1063).c_str());   // the 64th is selectable
+			KEGameStateMgrAdd(2000, Load, nullptr, nullptr, nullptr, nullptr, nullptr);
+		},
+		testing::ExitedWithCode(1),
+		testing::MatchesRegex("L\nKE_ASSERT_MESG: sGameStateNum < GAME_STATE_NUM_MAX\nLine: [0-9]+\n"
+		                      "Func: KEGameStateMgrAdd\nFile: src/KEGameStateMgr\n"
+		                      "Mesg: game state list is full. Cannot add new game state!!\n"));
+	EXPECT_EXIT(
+		{
+			StdoutToStderr();
+			KEGameStateMgrAdd(7, Load, nullptr, nullptr, nullptr, nullptr, nullptr);
+			KEGameStateMgrAdd(8, Load, nullptr, nullptr, nullptr, nullptr, nullptr);
+			KEGameStateMgrAdd(7, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+		},
+		testing::ExitedWithCode(1), testing::StrEq("KE_FATAL_ERROR: duplicate game state id (7)"));
+}
+
+namespace
+{
+// One frame that works for the given time; returns the frame time it reports.
+double Frame(int milliseconds)
+{
+	KEFrameRateControllerStart();
+	std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+	KEFrameRateControllerEnd();
+	return KEFrameRateControllerGetFrameTime();
+}
+} // namespace
+
+// Lower bounds only on the real counter, which a slow machine cannot break.
+TEST(FrameRate, RealClockHoldsTheLimitAndNeverClampsLongFrames)
+{
+	KEFrameRateControllerUseVirtualClock(false);
+	KEFrameRateControllerInit(60);
+	EXPECT_GE(Frame(5), 1.0 / 60.0);   // stretched to the limit
+	EXPECT_GE(Frame(40), 0.040);       // reported whole
+	EXPECT_EQ(KEFrameRateControllerGetFrameCount(), 2u);
+	KEFrameRateControllerReset();   // every state starts counting from 0
+	EXPECT_EQ(KEFrameRateControllerGetFrameCount(), 0u);
+	EXPECT_DOUBLE_EQ(KEFrameRateControllerGetFrameTime(), 1.0 / 60.0);
+
+	// No limit: no wait, and no frame time before the first frame ends.
+	KEFrameRateControllerInit(0);
+	EXPECT_EQ(KEFrameRateControllerGetFrameTime(), 0.0);
+	EXPECT_GE(Frame(2), 0.002);
+}
+
+TEST(FrameRate, VirtualClockMeasuresExactlyOneFrameOfTheLimit)
+{
+	KEFrameRateControllerUseVirtualClock(true);
+	KEFrameRateControllerInit(60);
+	EXPECT_DOUBLE_EQ(Frame(0), 1.0 / 60.0);
+	EXPECT_DOUBLE_EQ(Frame(30), 1.0 / 60.0);   // a slow frame still measures one tick
+	KEFrameRateControllerInit(0);                // without a limit it ticks at the game's 60 per second
+	EXPECT_DOUBLE_EQ(Frame(0), 1.0 / 60.0);
+	KEFrameRateControllerUseVirtualClock(false);
+}
 
 namespace
 {

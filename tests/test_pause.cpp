@@ -103,6 +103,8 @@ TEST_F(PauseTest, EscResumesAndEscOnTheConfirmationReturnsAndYesGoesToTheMainMen
 	EXPECT_GE(RunUntil([&] { return !gPaused; }), 0);
 
 	OpenPause();
+	Tap(KEY_W);   // up from RESUME wraps to QUIT
+	EXPECT_EQ(pause->mainSelection, 3);
 	OpenPage(3, PAUSE_PAGE_CONFIRM);
 	EXPECT_EQ(pause->confirmSelection, 0);   // YES selected, Esc still answers no
 	Tap(KEY_ESCAPE);
@@ -145,7 +147,7 @@ TEST_F(PauseTest, MuteMusicTogglesAndStaysAndBackReturnsToTheMainPage)
 	EXPECT_FLOAT_EQ(pause->panel[PANEL_MAIN]->tint[3], 1.0f);
 }
 
-TEST_F(PauseTest, HowToPlayPicturesSlideWithEasingAndNextWrapsAround)
+TEST_F(PauseTest, HowToPlayPicturesSlideWithEasingAndNextAndPreviousWrapAround)
 {
 	PointAt(270.0f, 125.0f);   // the last letter of HOW TO PLAY hovers it
 	Frames(1);
@@ -158,10 +160,11 @@ TEST_F(PauseTest, HowToPlayPicturesSlideWithEasingAndNextWrapsAround)
 	EXPECT_NEAR(first->position.x - cx, before * (1.0f - 2.0f / 60.0f), 0.01f);
 	Frames(180);
 	SaveScreen("pause_how_to_play.png");
-	for (int click = 1; click <= 3; ++click)
+	const struct { float x; int page; } clicks[] = {{-100, 2}, {-260, 0}, {-260, 1}, {-100, 0}};   // PREVIOUS, NEXT
+	for (const auto& c : clicks)
 	{
-		Click(-260.0f, -230.0f);   // NEXT
-		EXPECT_EQ(pause->howToPage, click % 3);
+		Click(c.x, -230.0f);
+		EXPECT_EQ(pause->howToPage, c.page) << c.x;
 	}
 	Frames(240);
 	EXPECT_NEAR(first->position.x, cx, 5.0f);   // back to the first picture

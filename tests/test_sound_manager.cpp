@@ -1,5 +1,12 @@
-// The sound manager's rules, played against a recording fake of the sound system.
+// The sound manager's rules, played against a recording fake of the sound system, and the
+// game running on silently without any output device.
 #include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
 
 #include "GameObject.h"
 #include "KEInput.h"
@@ -108,4 +115,48 @@ TEST_F(SoundManagerTest, LevelToLevelRestartsTheMusicAndMuteCoversOnlyNewSoundsA
 	sm.ToggleMute();
 	EXPECT_FALSE(gMuted || Ch(sm.music).muted || Ch(sm.hack).muted || Ch(sm.effects).muted);
 	EXPECT_TRUE(forgotten.muted) << "an effect the slot forgot stays muted";
+}
+
+TEST_F(SoundManagerTest, HackSoundStartsOnSpaceRunsWhileItIsHeldAndNeverOnceHacked)
+{
+	for (int frame = 0; frame < 5; ++frame)   // held three frames, then let go
+		PlatformInputSetKey(0x20, frame < 3), KEInputUpdate(), sm.HackSound(false);
+	EXPECT_TRUE(fake.Plays(sm.sounds[14]) == 1 && sm.hack.paused && Ch(sm.hack).paused);
+	PlatformInputSetKey(0x20, true), KEInputUpdate(), sm.HackSound(true);
+	EXPECT_EQ(fake.Plays(sm.sounds[14]), 1);
+}
+
+namespace
+{
+// In a fresh process, as OpenAL Soft reads its settings once. Exits 0 when the game said, in
+// its one line on standard output, that it plays silently; standard error is the caller's to judge.
+[[noreturn]] void StartSound(const char* drivers, bool driverLog)
+{
+	const std::string conf = testing::TempDir() + "nullvane_nocard_" + std::to_string(getpid()) + ".conf";
+	std::ofstream(conf) << "[general]\ndrivers=alsa\n[alsa]\ndevice=hw:CARD=NullvaneNoSuchCard\n";   // a card no machine has
+	setenv("ALSOFT_CONF", conf.c_str(), 1);
+	drivers ? setenv("ALSOFT_DRIVERS", drivers, 1) : unsetenv("ALSOFT_DRIVERS");
+	driverLog ? setenv("ALSOFT_LOGLEVEL", "1", 1) : unsetenv("ALSOFT_LOGLEVEL");
+	testing::internal::CaptureStdout();
+	{
+		SoundManager sm;
+		sm.LoadSounds();
+		bool counted = false;
+		for (int id = -1; id <= SOUND_ID_COUNT; ++id)   // every operation is harmless
+			sm.PlayOnSlot(id, sm.music), sm.PlayEffect(id), sm.GuardAlarm(id % 3, 2, counted, 5.0f), sm.Update();
+		sm.HackSound(false), sm.ToggleMute(), sm.ToggleSlotPause(sm.music), sm.PauseSlot(sm.alarm);
+		sm.PauseLevelSounds(), sm.Release();
+	}   // and the destructor after Release
+	const bool ok = testing::internal::GetCapturedStdout() == "Sound: no output driver, playing silently\n" && gDetectingGuards == 0 && !gAlarmMusicOn;
+	std::remove(conf.c_str());
+	_exit(ok ? 0 : 1);   // no exit handlers: only what sound wrote
+}
+} // namespace
+
+TEST(SoundNoDevice, NoDriverOrNoCardMeansOneLineAndNoDriverNoiseUnlessTheDriverLogIsAskedFor)
+{
+	GTEST_FLAG_SET(death_test_style, "threadsafe");
+	EXPECT_EXIT(StartSound("nullvane-no-such-backend", false), testing::ExitedWithCode(0), "^$");   // a backend list naming nothing real
+	EXPECT_EXIT(StartSound(nullptr, false), testing::ExitedWithCode(0), "^$");   // ALSA alone, on a card that cannot open
+	EXPECT_EXIT(StartSound(nullptr, true), testing::ExitedWithCode(0), "ALSA lib");   // what is kept off the terminal
 }

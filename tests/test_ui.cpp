@@ -69,6 +69,22 @@ TEST_F(UiTest, TextBoxGlyphsAndSharedFont)
 		EXPECT_EQ(text.glyphs[i], font[isupper(text.text[i]) ? text.text[i] - 'A' : FONT_GLYPH_SPACE]) << i;
 	text.Unload();
 	EXPECT_EQ(gFontGlyphs, font);   // boxes never release the shared font
+	Menu_box spaced(std::string(" H"));   // each glyph a box width right of the one before
+	spaced.Load();
+	spaced.size = {50.0f, 50.0f};
+	spaced.Update();
+	KEGfxSetCamPosition(0.0f, 0.0f);
+	KEGfxSetBackgroundColor(0.5f, 0.5f, 0.5f);
+	KEGfxStart();
+	KEGfxSetBlendMode(KE_BLEND_MODE_BLEND);
+	spaced.Draw();
+	int ink[2] = {0, 0};   // in the cell of the space and in that of the H
+	for (int cell = 0; cell < 2; ++cell)
+		for (UiColor c : UiReadRegion(375 + 50 * cell, 275, 50, 50))
+			ink[cell] += !UiNear(c, {128, 128, 128}, 8);
+	KEGfxEnd();
+	EXPECT_TRUE(ink[0] == 0 && ink[1] > 100) << ink[0] << " " << ink[1];
+	spaced.Unload();
 	Menu_box::ReleaseFont();
 	EXPECT_EQ(gFontGlyphs, nullptr);
 }
@@ -102,7 +118,7 @@ TEST_F(UiTest, TransitationHoldsThenPausesSpareBAsItRises)
 	sound.PlayOnSlot(0, sound.spareB);
 	Transitation curtain;
 	curtain.Load();
-	KEGfxSetCamPosition(0.0f, 0.0f);
+	KEGfxSetCamPosition(2400.0f, 1500.0f);   // far east in the widest level: it follows the camera
 	auto updatesUntil = [&](auto done)
 	{
 		int updates = 0;
@@ -110,25 +126,28 @@ TEST_F(UiTest, TransitationHoldsThenPausesSpareBAsItRises)
 			curtain.Update();
 		return updates;
 	};
+	auto rowIs = [&](int y, UiColor want) {   // one window row drawn over grey
+		KEGfxSetBackgroundColor(0.5f, 0.5f, 0.5f);
+		KEGfxStart();
+		curtain.Draw();
+		std::vector<UiColor> row = UiReadRegion(0, y, 800, 1);
+		KEGfxEnd();
+		return std::all_of(row.begin(), row.end(), [&](UiColor c) { return UiNear(c, want, 2); });
+	};
 	curtain.Init();
-	EXPECT_EQ(updatesUntil([&] { return curtain.covered; }), 91);   // first run: 90 frames down
+	// The bottom row, the last to turn black, does so on the 15th frame of 15 units each.
+	EXPECT_EQ(updatesUntil([&] { return rowIs(599, {0, 0, 0}); }), 15);
+	EXPECT_EQ(15 + updatesUntil([&] { return curtain.covered; }), 91);   // first run: 90 frames down
 	EXPECT_FALSE(sound.spareB.paused);
 	const float y = curtain.curtain[0]->position.y;   // holds 0.5 s, the covering update counting
 	EXPECT_EQ(updatesUntil([&] { return curtain.curtain[0]->position.y != y; }), 29);
 	EXPECT_TRUE(sound.spareB.paused && fake.At(sound.spareB.channel)->paused);
-	auto viewClear = [&] {   // the top row, the last to clear as the curtain rises
-		KEGfxSetBackgroundColor(0.5f, 0.5f, 0.5f);
-		KEGfxStart();
-		curtain.Draw();
-		std::vector<UiColor> row = UiReadRegion(0, 0, 800, 1);
-		KEGfxEnd();
-		return std::all_of(row.begin(), row.end(), [](UiColor c) { return UiNear(c, {128, 128, 128}, 2); });
-	};
-	bool clearAtTheEnd = false;   // on the last frame drawn before the curtain ends
+	bool clearAtTheEnd = false;   // the top row, the last to clear, on the last frame before the end
 	for (int updates = 0; !curtain.finished && updates < 200; ++updates)
 		if (curtain.Update(), !curtain.finished)
-			clearAtTheEnd = viewClear();
+			clearAtTheEnd = rowIs(0, {128, 128, 128});
 	EXPECT_TRUE(curtain.finished && clearAtTheEnd);
+	KEGfxSetCamPosition(0.0f, 0.0f);
 	curtain.Unload();
 	gSoundManager = nullptr;
 }
