@@ -65,7 +65,7 @@ void DrawScaled(KEGfxVertexList* quad, float w, float h, float x, float y)
 }
 } // namespace
 
-TEST(GraphicsRenderer, FragmentRule)
+TEST(GraphicsRenderer, FragmentRuleAndCameraTransform)
 {
 	ASSERT_TRUE(HarnessStartEngine());
 	// (0.2, 0.4, 0.6) over white: tint multiplies, blend colour mixes in by its alpha, transparency covers.
@@ -86,17 +86,12 @@ TEST(GraphicsRenderer, FragmentRule)
 		EXPECT_TRUE(At(200 + 200 * i, 300, k.want)) << "case " << i;
 	}
 	KEGfxEnd(), KEGfxMeshFree(quad);
-}
-
-TEST(GraphicsRenderer, CameraTransform)
-{
-	ASSERT_TRUE(HarnessStartEngine());
 	KEGfxSetCamPosition(100, 50);
 	EXPECT_EQ(Floats({KEGfxGetWinMinX(), KEGfxGetWinMaxX(), KEGfxGetWinMinY(), KEGfxGetWinMaxY()}),
 	          Floats({-300, 500, -250, 350}));
 	BeginFrame(KE_RENDER_MODE_COLOR, 100, 50);
 	// 40 x 20 at world (150, 100): 50, 50 right of and above the screen centre; 2 x 2 at the camera.
-	KEGfxVertexList* quad = MakeQuad(1, 0xFFFF0000);
+	quad = MakeQuad(1, 0xFFFF0000);
 	DrawScaled(quad, 40, 20, 150, 100);
 	DrawScaled(quad, 2, 2, 100, 50);
 	EXPECT_EQ(CountNot(430, 340, 40, 20, kRed) + CountNot(399, 299, 2, 2, kRed), 0);

@@ -56,7 +56,7 @@ TEST_F(UiTest, LightAreaHighlightSquareOrNothing)
 	lamp.Unload(), area.Unload();
 }
 
-TEST_F(UiTest, TextBoxGlyphsAndSharedFont)
+TEST_F(UiTest, TextBoxGlyphsSharedFontAndPictureLists)
 {
 	Menu_box text(std::string("HOW 2 go!"));
 	KEGfxTexture** font = gFontGlyphs;   // built once, by the first text box
@@ -79,10 +79,8 @@ TEST_F(UiTest, TextBoxGlyphsAndSharedFont)
 	spaced.Unload();
 	Menu_box::ReleaseFont();
 	EXPECT_EQ(gFontGlyphs, nullptr);
-}
 
-TEST_F(UiTest, PictureListStaysInsideItsPictures)
-{
+	// A picture list stays inside its pictures.
 	const std::string prefix = UiOutputPath("ui_list_");
 	const UiColor colors[2] = {{255, 0, 0}, {0, 0, 255}};
 	ASSERT_TRUE(UiWriteSolidPNG(prefix + "1.png", colors[0]) && UiWriteSolidPNG(prefix + "2.png", colors[1]));
