@@ -117,6 +117,7 @@ TEST(Collision, DistancesOverlapsAndSweeps)
 	// Boundaries count, except circle against rectangle, which is strict; heights decide vertically.
 	KEVec2 edge = V(3, 4), touch = V(6, 0), up25 = V(0, 2.5f), up15 = V(0, 1.5f);
 	EXPECT_TRUE(KETestPointToCircle(&edge, &o, 5.0f) && KETestPointToRect(&touch, &o, 12, 4));
+	EXPECT_TRUE(KETestCircleToCircle(&o, 2.0f, &touch, 4.0f));
 	for (KEVec2 side : {V(-6, 0), V(0, 2), V(0, -2)})   // every side of the rectangle
 		EXPECT_TRUE(KETestPointToRect(&side, &o, 12, 4)) << side.x << "," << side.y;
 	EXPECT_FALSE(KETestCircleToRect(&touch, 1.0f, &o, 10, 4));
@@ -143,6 +144,8 @@ TEST(Collision, DistancesOverlapsAndSweeps)
 	EXPECT_FLOAT_EQ(KEReflectAnimatedPointOnStaticCircle(&p0, &away, &c, 2.0f, &hit, &refl), -1.2f);
 	ExpectV(hit, 12, 0);
 	ExpectV(refl, 7, 7, 0);
+	KEVec2 shortOf = V(5, 0);   // a move that ends before the circle meets nothing
+	EXPECT_EQ(KEAnimatedPointToStaticCircle(&p0, &shortOf, &c, 1.0f, &hit), -1.0f);
 }
 
 TEST(Math4, VectorsMatricesAndCameras)
@@ -158,6 +161,11 @@ TEST(Math4, VectorsMatricesAndCameras)
 	EXPECT_EQ(t * Point4(1, 1, 1, 1), Point4(2, 3, 4, 1));   // column vectors: points move, vectors do not
 	EXPECT_EQ(t * Vector4(1, 1, 1, 0), Vector4(1, 1, 1, 0));
 	EXPECT_EQ(Matrix4RotAxis(axis, 0.4f), Matrix4RotZ(0.4f));
+	// A quarter turn about each axis turns the next axis into the one after it.
+	EXPECT_EQ(Matrix4RotX(1.5707964f) * Vector4(0, 1, 0, 0), Vector4(0, 0, 1, 0));
+	EXPECT_EQ(Matrix4RotY(1.5707964f) * Vector4(0, 0, 1, 0), Vector4(1, 0, 0, 0));
+	EXPECT_EQ(Matrix4RotZ(1.5707964f) * Vector4(1, 0, 0, 0), Vector4(0, 1, 0, 0));
+	EXPECT_EQ(Matrix4Determinant(Matrix4(1, 2, 3, 4, 5, 6, 7, 8, 2, 6, 4, 8, 3, 1, 1, 2)), 72.0f);
 	EXPECT_EQ(axis, Vector4(0, 0, 1, 0));   // normalised in place
 	Matrix4 affine = Matrix4Translate(4, -2, 7) * Matrix4RotAxis(axis, 0.8f) * Matrix4Scale(2, 2, 2);
 	EXPECT_EQ(affine * Matrix4AffineInverse(affine), id);

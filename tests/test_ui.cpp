@@ -16,17 +16,18 @@ struct UiTest : ::testing::Test
 	void SetUp() override { ASSERT_TRUE(HarnessStartEngine()); }
 };
 
-// Draws one box alone, blended over grey; true if the window centre is near want.
-static bool DrawnAtCentre(Menu_box& box, UiColor want)
+// What draw() leaves, blended over grey, in a region of the window.
+template <typename Draw> static std::vector<UiColor> OverGrey(Draw draw, int x, int y, int width, int height)
 {
 	KEGfxSetBackgroundColor(0.5f, 0.5f, 0.5f);
 	KEGfxStart();
 	KEGfxSetBlendMode(KE_BLEND_MODE_BLEND);
-	box.Draw();
-	const bool near = UiNear(UiReadPixel(400, 300), want, 8);
+	draw();
+	std::vector<UiColor> region = UiReadRegion(x, y, width, height);
 	KEGfxEnd();
-	return near;
+	return region;
 }
+static bool DrawnAtCentre(Menu_box& box, UiColor want) { return UiNear(OverGrey([&] { box.Draw(); }, 400, 300, 1, 1)[0], want, 8); }
 
 // The lamp's area over grey: the highlight under the cursor, dark or lit; a dark lamp's
 // translucent black square; a lit lamp's area not pointed at draws nothing.
@@ -38,11 +39,7 @@ TEST_F(UiTest, LightAreaHighlightSquareOrNothing)
 	lamp.Load(), area.Load(), area.Init();
 	auto drawn = [&](bool over, bool lit) {
 		lamp.mouseOver = over, lamp.switchedOn = lit;
-		KEGfxSetBackgroundColor(0.5f, 0.5f, 0.5f);
-		KEGfxStart();
-		area.Draw();
-		std::vector<UiColor> region = UiReadRegion(310, 210, 180, 180);
-		KEGfxEnd();
+		const std::vector<UiColor> region = OverGrey([&] { area.Draw(); }, 310, 210, 180, 180);
 		UiColor mean{0, 0, 0};
 		for (UiColor c : region)
 			mean.r += c.r, mean.g += c.g, mean.b += c.b;
@@ -59,7 +56,7 @@ TEST_F(UiTest, LightAreaHighlightSquareOrNothing)
 	lamp.Unload(), area.Unload();
 }
 
-TEST_F(UiTest, TextBoxGlyphsAndSharedFont)
+TEST_F(UiTest, TextBoxGlyphsSharedFontAndPictureLists)
 {
 	Menu_box text(std::string("HOW 2 go!"));
 	KEGfxTexture** font = gFontGlyphs;   // built once, by the first text box
@@ -69,12 +66,21 @@ TEST_F(UiTest, TextBoxGlyphsAndSharedFont)
 		EXPECT_EQ(text.glyphs[i], font[isupper(text.text[i]) ? text.text[i] - 'A' : FONT_GLYPH_SPACE]) << i;
 	text.Unload();
 	EXPECT_EQ(gFontGlyphs, font);   // boxes never release the shared font
+	Menu_box spaced(std::string(" H"));   // each glyph a box width right of the one before
+	spaced.Load();
+	spaced.size = {50.0f, 50.0f};
+	spaced.Update();
+	KEGfxSetCamPosition(0.0f, 0.0f);
+	int ink[2] = {0, 0};   // in the cell of the space and in that of the H
+	for (int cell = 0; cell < 2; ++cell)
+		for (UiColor c : OverGrey([&] { spaced.Draw(); }, 375 + 50 * cell, 275, 50, 50))
+			ink[cell] += !UiNear(c, {128, 128, 128}, 8);
+	EXPECT_TRUE(ink[0] == 0 && ink[1] > 100) << ink[0] << " " << ink[1];
+	spaced.Unload();
 	Menu_box::ReleaseFont();
 	EXPECT_EQ(gFontGlyphs, nullptr);
-}
 
-TEST_F(UiTest, PictureListStaysInsideItsPictures)
-{
+	// A picture list stays inside its pictures.
 	const std::string prefix = UiOutputPath("ui_list_");
 	const UiColor colors[2] = {{255, 0, 0}, {0, 0, 255}};
 	ASSERT_TRUE(UiWriteSolidPNG(prefix + "1.png", colors[0]) && UiWriteSolidPNG(prefix + "2.png", colors[1]));
@@ -102,7 +108,7 @@ TEST_F(UiTest, TransitationHoldsThenPausesSpareBAsItRises)
 	sound.PlayOnSlot(0, sound.spareB);
 	Transitation curtain;
 	curtain.Load();
-	KEGfxSetCamPosition(0.0f, 0.0f);
+	KEGfxSetCamPosition(2400.0f, 1500.0f);   // far east in the widest level: it follows the camera
 	auto updatesUntil = [&](auto done)
 	{
 		int updates = 0;
@@ -110,32 +116,30 @@ TEST_F(UiTest, TransitationHoldsThenPausesSpareBAsItRises)
 			curtain.Update();
 		return updates;
 	};
+	auto rowIs = [&](int y, UiColor want) {   // one window row
+		const std::vector<UiColor> row = OverGrey([&] { curtain.Draw(); }, 0, y, 800, 1);
+		return std::all_of(row.begin(), row.end(), [&](UiColor c) { return UiNear(c, want, 2); });
+	};
 	curtain.Init();
-	EXPECT_EQ(updatesUntil([&] { return curtain.covered; }), 91);   // first run: 90 frames down
+	// The bottom row, the last to turn black, does so on the 15th frame of 15 units each.
+	EXPECT_EQ(updatesUntil([&] { return rowIs(599, {0, 0, 0}); }), 15);
+	EXPECT_EQ(15 + updatesUntil([&] { return curtain.covered; }), 91);   // first run: 90 frames down
 	EXPECT_FALSE(sound.spareB.paused);
 	const float y = curtain.curtain[0]->position.y;   // holds 0.5 s, the covering update counting
 	EXPECT_EQ(updatesUntil([&] { return curtain.curtain[0]->position.y != y; }), 29);
 	EXPECT_TRUE(sound.spareB.paused && fake.At(sound.spareB.channel)->paused);
-	auto viewClear = [&] {   // the top row, the last to clear as the curtain rises
-		KEGfxSetBackgroundColor(0.5f, 0.5f, 0.5f);
-		KEGfxStart();
-		curtain.Draw();
-		std::vector<UiColor> row = UiReadRegion(0, 0, 800, 1);
-		KEGfxEnd();
-		return std::all_of(row.begin(), row.end(), [](UiColor c) { return UiNear(c, {128, 128, 128}, 2); });
-	};
-	bool clearAtTheEnd = false;   // on the last frame drawn before the curtain ends
+	bool clearAtTheEnd = false;   // the top row, the last to clear, on the last frame before the end
 	for (int updates = 0; !curtain.finished && updates < 200; ++updates)
 		if (curtain.Update(), !curtain.finished)
-			clearAtTheEnd = viewClear();
+			clearAtTheEnd = rowIs(0, {128, 128, 128});
 	EXPECT_TRUE(curtain.finished && clearAtTheEnd);
+	KEGfxSetCamPosition(0.0f, 0.0f);
 	curtain.Unload();
 	gSoundManager = nullptr;
 }
 
-// Renders the HUD to ui_overview.png for a person to look at. The digits show the lives and the
-// servers still to hack, never less than 1.
-TEST_F(UiTest, OverviewPictureAndHUDDigits)
+// The HUD follows the camera; its digits show the lives and the servers still to hack, never less than 1.
+TEST_F(UiTest, HUDDigits)
 {
 	int hacked = 0, lives = 3;
 	HUD hud(&hacked);
@@ -143,17 +147,11 @@ TEST_F(UiTest, OverviewPictureAndHUDDigits)
 	hud.Init();
 	hud.serverTotal = 3;
 	hud.livesRef = &lives;
-	KEGfxSetBackgroundColor(0.15f, 0.35f, 0.45f);
-	KEGfxStart();
-	KEGfxSetBlendMode(KE_BLEND_MODE_BLEND);
+	KEGfxSetCamPosition(100.0f, 50.0f);
 	hud.Update();
-	hud.Draw();
-	EXPECT_TRUE(UiSaveBackBuffer(UiOutputPath("ui_overview.png")));
-	KEGfxEnd();
-	KEGfxSetCamPosition(100.0f, 50.0f);   // the bar and digits follow the camera
-	hud.Update();
-	EXPECT_TRUE(hud.livesDigit->position.x == -135.0f && hud.serversDigit->position.x == 50.0f &&
-	            hud.bar->position.x == 100.0f && hud.livesDigit->position.y == 320.0f && hud.bar->position.y == 320.0f);
+	const KEVec2 at[] = {hud.livesDigit->position, hud.serversDigit->position, hud.bar->position};
+	EXPECT_EQ(std::vector<float>({at[0].x, at[0].y, at[1].x, at[1].y, at[2].x, at[2].y}),
+	          std::vector<float>({-135, 320, 50, 320, 100, 320}));
 	KEGfxSetCamPosition(0.0f, 0.0f);
 	auto shown = [](Menu_box* digit) { return std::string(strrchr(digit->CurrentPicture()->fileName, '/')); };
 	// {lives or servers hacked, the picture}

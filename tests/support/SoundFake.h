@@ -20,13 +20,13 @@ public:
 
 	int  GetNumDrivers() override { return 1; }
 	bool Init(int) override { return true; }
+	struct Opened { std::string path; bool loop; };
 	AudioSound* CreateStream(const char* path, bool loop) override
 	{
 		if (missing.count(path))
 			return nullptr;
-		paths.push_back(path);
-		loops.push_back(loop);
-		return reinterpret_cast<AudioSound*>(&paths.back());
+		opened.push_back({path, loop});
+		return reinterpret_cast<AudioSound*>(&opened.back());
 	}
 	AudioChannel PlaySound(AudioSound* sound) override
 	{
@@ -63,19 +63,12 @@ public:
 	// How many channels were started for this sound.
 	int Plays(AudioSound* sound) const { int n = 0; for (const Channel& c : channels) n += c.sound == sound; return n; }
 	// The looping flag a sound was opened with.
-	bool Loops(AudioSound* sound) const
-	{
-		for (size_t i = 0; i < paths.size(); ++i)
-			if (reinterpret_cast<const AudioSound*>(&paths[i]) == sound)
-				return loops[i];
-		return false;
-	}
+	static bool Loops(AudioSound* sound) { return reinterpret_cast<const Opened*>(sound)->loop; }
 
 	int                     releasedSounds = 0;
 	bool                    released = false;
 	std::set<std::string>   missing;    // paths that fail to open
-	std::deque<std::string> paths;      // of the sounds opened, in order
-	std::deque<bool>        loops;      // the looping flag each was opened with
+	std::deque<Opened>      opened;     // the sounds opened, in order
 	std::deque<Channel>     channels;   // in the order started; never moved
 
 private:
