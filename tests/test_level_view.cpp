@@ -1,16 +1,17 @@
 // What a level shows through the real loop: the camera within its clamp, floor and walls right
-// to the map's edges, the HUD over the curtain, and the grace after a start.
+// to the map's edges, the cached layers looking like the tiles and leaving the drawing state as
+// it was, and the HUD over the curtain.
 #include <gtest/gtest.h>
+#include <GL/glew.h>
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include "EngineHarness.h"
 #include "GameLoop.h"
 #include "GameStates.h"
-#include "Guard.h"
+#include "KESystem.h"
 #include "LevelData.h"
-#include "Keys.h"
 #include "LevelState.h"
-#include "Light.h"
 #include "Path.h"
 #include "Player.h"
 #include "UiPixels.h"
@@ -18,6 +19,9 @@
 
 namespace
 {
+enum Layers { CACHED, TILES, WHOLE_LEVEL };
+const UiColor kMagenta = {255, 0, 255};
+
 struct LevelView : ::testing::Test
 {
 	void SetUp() override
@@ -28,21 +32,65 @@ struct LevelView : ::testing::Test
 	}
 	void TearDown() override
 	{
+		KEGfxSetCamPosition(0.0f, 0.0f);
 		gKEGameStateNext = STATE_MENU;
 		HarnessLeaveState();
 	}
 	LevelModule& Enter(unsigned int id) { return HarnessEnterState(id), *GetLevelModule(id); }
-	// Pixels of rows top to top + height of the colour, over a magenta background.
-	int Count(bool layersOnly, LevelModule& level, UiColor color, int top = 0, int height = 600)
+	// The window's pixels over magenta: both layers from the cache or tile by tile, or the whole
+	// level; saved as picture.png when given one.
+	std::vector<UiColor> Draw(LevelModule& level, Layers what, float transparency = 1.0f, const char* picture = nullptr)
 	{
 		KEGfxSetBackgroundColor(1.0f, 0.0f, 1.0f);
 		KEGfxStart();
-		layersOnly ? (level.path->Draw(), level.wall->Draw()) : KEGameStateDraw();
-		std::vector<UiColor> rows = UiReadRegion(0, top, 800, height);
+		KEGfxSetRenderMode(KE_RENDER_MODE_TEXTURE);
+		KEGfxSetTransparency(transparency);
+		for (Map* layer : {(Map*)level.path, (Map*)level.wall})
+		{
+			if (what == CACHED)
+				layer->Draw();
+			else if (what == TILES)
+			{
+				KEGfxSetBlendMode(KE_BLEND_MODE_BLEND);
+				KEGfxSetRenderMode(KE_RENDER_MODE_TEXTURE);
+				KEGfxSetTintColor(1.0f, 1.0f, 1.0f, 1.0f);
+				layer->DrawTiles(0, layer->mapWidth - 1, 0, layer->mapHeight - 1);
+			}
+		}
+		if (what == WHOLE_LEVEL)
+			KEGameStateDraw();
+		std::vector<UiColor> pixels = UiReadRegion(0, 0, KEGetWindowWidth(), KEGetWindowHeight());
+		if (picture)
+			UiSaveBackBuffer(UiOutputPath(std::string(picture) + ".png"));
 		KEGfxEnd();
-		return (int)std::count_if(rows.begin(), rows.end(), [&](UiColor c) { return UiNear(c, color, 2); });
+		return pixels;
 	}
 };
+struct MapCacheTest : LevelView {};
+
+int Count(const std::vector<UiColor>& pixels, UiColor color, int top = 0, int height = 600)
+{
+	return (int)std::count_if(pixels.begin() + top * 800, pixels.begin() + (top + height) * 800,
+	                          [&](UiColor c) { return UiNear(c, color, 2); });
+}
+
+// Pixels of a with any channel more than 2 away from the same pixel of b, or (slack 1)
+// from every pixel of b next to it as well.
+size_t Differing(const std::vector<UiColor>& a, const std::vector<UiColor>& b, int slack = 0)
+{
+	const int w = KEGetWindowWidth(), h = KEGetWindowHeight();
+	size_t count = 0;
+	for (int y = 0; y < h; ++y)
+		for (int x = 0; x < w; ++x)
+		{
+			bool near = false;
+			for (int dy = -slack; dy <= slack && !near; ++dy)
+				for (int dx = -slack; dx <= slack && !near; ++dx)
+					near = UiNear(a[y * w + x], b[std::clamp(y + dy, 0, h - 1) * w + std::clamp(x + dx, 0, w - 1)], 2);
+			count += !near;
+		}
+	return count;
+}
 } // namespace
 
 // The camera follows the player and stops half a unit inside the clamp, at (400.5, 300.5) low
@@ -65,7 +113,7 @@ TEST_F(LevelView, CameraClampAndTheLayersReachTheMapEdges)
 			float camX = 0.0f, camY = 0.0f;
 			KEGfxGetCamPosition(&camX, &camY);
 			EXPECT_TRUE(camX == c.camX && camY == c.camY) << id << ": " << c.x << ", " << c.y << " -> " << camX << ", " << camY;
-			EXPECT_EQ(Count(true, level, {255, 0, 255}), 0) << id << " at " << camX << ", " << camY;
+			EXPECT_EQ(Count(Draw(level, CACHED), kMagenta), 0) << id << " at " << camX << ", " << camY;
 		}
 	}
 }
@@ -79,44 +127,70 @@ TEST_F(LevelView, TheHudStaysOverTheCurtain)
 	for (int frames = 0; !curtain.covered && frames < 200; ++frames)
 		HarnessRunFrames(1);
 	ASSERT_TRUE(curtain.covered);
-	EXPECT_EQ(Count(false, level, {0, 0, 0}, 60, 540), 800 * 540);
-	EXPECT_LT(Count(false, level, {0, 0, 0}, 0, 60), 800 * 60 * 3 / 4);
+	const std::vector<UiColor> screen = Draw(level, WHOLE_LEVEL);
+	EXPECT_EQ(Count(screen, {0, 0, 0}, 60, 540), 800 * 540);
+	EXPECT_LT(Count(screen, {0, 0, 0}, 0, 60), 800 * 60 * 3 / 4);
 }
 
-// A guard met in the first two seconds catches nothing; just after them it costs a life.
-TEST_F(LevelView, TheGraceEndsAtTwoSeconds)
+TEST_F(MapCacheTest, CachedLayersMatchTheTilesAtEveryCameraPosition)
 {
-	LevelModule& level = Enter(STATE_GUARD_TUTORIAL);
-	Player* player = level.player;
-	int frames = 0;
-	for (; frames < 122 && player->lives == 3; ++frames)
+	LevelModule& level = Enter(STATE_TARN_LEVEL2);   // the widest map
+	ASSERT_TRUE(level.path->cache && level.wall->cache);
+	const float w = level.path->mapWidth * level.path->tileSize, h = level.path->mapHeight * level.path->tileSize;
+	// At half pixels every pixel centre lies on the edge between two picture pixels: either is
+	// right, and the tiles themselves choose differently from tile to tile (on a tile's far
+	// edges even the picture's first pixel, wrapped round). There a pixel may match its
+	// neighbour instead, and 1% may differ.
+	const struct { float x, y; bool full; int slack; const char* picture; } views[] = {
+		{w * 0.5f, h * 0.5f, false, 0, "map_cache_middle"},
+		{400.0f, 300.0f, false, 0, nullptr},                    // the bottom left corner
+		{-123.25f, -77.75f, false, 0, "map_cache_outside"},     // beyond the bottom left edges
+		{w + 50.37f, h - 10.81f, false, 0, "map_cache_top_right"},
+		{1234.61f, 567.13f, false, 0, nullptr},
+		{w - 399.5f, h - 299.5f, false, 1, "map_cache_half_pixel"},
+		{981.3f, 702.7f, true, 0, "map_cache_full_screen"},     // scaled up by the full-screen window
+	};
+	for (const auto& view : views)
 	{
-		player->position = level.guards[0]->position, player->boundingBox = level.guards[0]->boundingBox;
-		HarnessRunFrames(1);
+		KEToogleFullScreen(view.full);
+		KEGfxSetCamPosition(view.x, view.y);
+		const std::vector<UiColor> cached = Draw(level, CACHED, 1.0f, view.picture), tiles = Draw(level, TILES);
+		const size_t differing = Differing(cached, tiles, view.slack);
+		std::printf("camera (%.2f, %.2f)%s: %zu of %zu pixels differ\n", view.x, view.y, view.full ? " full screen" : "",
+		            differing, cached.size());
+		EXPECT_LE(differing * (view.slack ? 100 : 1000), cached.size()) << view.x << ", " << view.y;
 	}
-	EXPECT_TRUE(frames >= 119 && frames <= 122 && player->lives == 2) << frames << " frames, " << player->lives << " lives";
-	player->position = player->spawnPosition;   // once the curtain has gone the player is free again
-	for (frames = 0; !gLevelTransitions[STATE_GUARD_TUTORIAL - 1].finished && frames < 300; ++frames)
-		HarnessRunFrames(1);
-	EXPECT_FALSE(player->caught);
+	KEToogleFullScreen(false);
 }
 
-// A hacked lamp goes dark and lights again with each press of E.
-TEST_F(LevelView, EachPressOfESwitchesAHackedLamp)
+TEST_F(MapCacheTest, BuildingTheCacheKeepsTheDrawingStateAndTheFirstFrameLook)
 {
-	LevelModule& level = Enter(STATE_LIGHT_TUTORIAL);
-	Light* lamp = level.lights[0];
-	lamp->hacked = true;
-	std::string seen;
-	for (int press = 0; press < 3; ++press)
+	LevelModule& level = Enter(STATE_SERVER_TUTORIAL);
+	// A texture program never given a transparency draws the tiles invisibly; building the
+	// cache must not change that, nor the blending or the current program.
+	KEGfxSetRenderMode(KE_RENDER_MODE_TEXTURE);
+	KEGfxSetTransparency(0.0f);
+	KEGfxSetBlendMode(KE_BLEND_MODE_NONE);
+	KEGfxSetRenderMode(KE_RENDER_MODE_COLOR);
+	level.path->Unload();
+	level.path->Load();
+	ASSERT_NE(level.path->cache, nullptr);
+	GLint program = 0;
+	glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+	EXPECT_NE(program, 0);   // the colour program, current again
+	EXPECT_FALSE(glIsEnabled(GL_BLEND));
+	KEGfxSetRenderMode(KE_RENDER_MODE_TEXTURE);
+	glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+	GLfloat transparency = -1.0f;
+	glGetUniformfv(program, glGetUniformLocation(program, "uTransparencyValue"), &transparency);
+	EXPECT_EQ(transparency, 0.0f);
+
+	KEGfxSetCamPosition(500.0f, 440.0f);
+	for (float t : {0.0f, 0.5f})
 	{
-		for (bool down : {true, false})
-		{
-			level.player->position = lamp->position;
-			HarnessSetKey(KEY_E, down);
-			HarnessRunFrames(2);
-		}
-		seen += lamp->switchedOn ? "on " : "off ";
+		const std::vector<UiColor> cached = Draw(level, CACHED, t);
+		EXPECT_EQ(Differing(cached, Draw(level, TILES, t)), 0u);
+		EXPECT_TRUE(t > 0.0f || Count(cached, kMagenta) == 800 * 600);   // nothing but the background
 	}
-	EXPECT_EQ(seen, "off on off ");
+	EXPECT_TRUE(glIsEnabled(GL_BLEND));   // the objects drawn after the layers blend
 }
