@@ -19,6 +19,8 @@ std::vector<std::pair<int, int>> Cells(const std::vector<KEVec2>& route)
 using CellList = std::vector<std::pair<int, int>>;
 }
 
+// What the random grids below cannot ask: the open cells before any search, a route read
+// step by step, and no map at all.
 TEST(FindPathTest, HandMadeCases)
 {
 	GridOnMap grid(8, 8);
@@ -30,25 +32,10 @@ TEST(FindPathTest, HandMadeCases)
 		EXPECT_EQ(guard.IsOpenCell(c, r), open) << c << ", " << r;
 	grid.At(4, 4) = 0;
 	EXPECT_TRUE(guard.FindPath({3, 3}, {3.7f, 3.2f}).empty());   // same cell
-	EXPECT_EQ(Cells(guard.FindPath({3, 3}, {3, 4})), (CellList{{3, 4}}));
-	EXPECT_EQ(Cells(guard.FindPath({2, 2}, {4, 2})), (CellList{{3, 2}, {4, 2}}));
 	// Fractional inputs are cut to their cells; the first step leaves through y - 1 when it can.
 	EXPECT_EQ(Cells(guard.FindPath({3.9f, 5.2f}, {4.5f, 4.99f})), (CellList{{3, 4}, {4, 4}}));
-	// A wall start still leads out; a wall goal, an enclosed goal and an off-map goal do not.
-	grid.At(5, 5) = 1;
+	grid.At(5, 5) = 1;   // a wall start still leads out
 	EXPECT_EQ(Cells(guard.FindPath({5, 5}, {5, 7})), (CellList{{5, 6}, {5, 7}}));
-	EXPECT_TRUE(guard.FindPath({1, 1}, {5, 5}).empty());
-	for (auto [c, r] : CellList{{0, 1}, {1, 0}, {1, 2}, {2, 1}})
-		grid.At(c, r) = 1;
-	EXPECT_TRUE(guard.FindPath({6, 6}, {1, 1}).empty());
-	EXPECT_TRUE(guard.FindPath({6, 6}, {9, 6}).empty());
-	EXPECT_FALSE(guard.FindPath({6, 6}, {-0.5f, 6}).empty());   // -0.5 is cut to column 0
-	// The search works again on the next call, and on a new map of another size.
-	EXPECT_EQ(Cells(guard.FindPath({2, 2}, {4, 2})), (CellList{{3, 2}, {4, 2}}));
-	{
-		GridOnMap small(3, 1);
-		EXPECT_EQ(Cells(guard.FindPath({0, 0}, {2, 0})), (CellList{{1, 0}, {2, 0}}));
-	}
 	GridOnMap none(0, 0);   // no map at all: nothing to walk
 	EXPECT_TRUE(guard.FindPath({0, 0}, {2, 0}).empty());
 }

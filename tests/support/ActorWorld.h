@@ -2,7 +2,7 @@
 // A small level for actor tests: a map drawn as rows of text, the real objects, the keys a
 // player holds each frame, the virtual 1/60 s clock and a recording sound system.
 #include <gtest/gtest.h>
-#include <cstdio>
+#include <fstream>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -32,9 +32,7 @@ public:
 			text += "\n";
 		}
 		const std::string path = UiOutputPath("actor_world_map.txt");
-		FILE* file = std::fopen(path.c_str(), "w");
-		std::fputs(text.c_str(), file);
-		std::fclose(file);
+		std::ofstream(path) << text;
 		EXPECT_EQ(LoadBinaryMap(path.c_str()), 1);
 		sound.LoadSounds();
 		gSoundManager = &sound;
@@ -80,13 +78,6 @@ public:
 		PlatformInputClearKeys();
 		for (unsigned char key : keys)
 			PlatformInputSetKey(key, true);
-		KEInputUpdate();
-	}
-
-	// Moves the cursor to window pixel (x, y), sampled at once.
-	void Cursor(int x, int y)
-	{
-		HarnessSetCursor(x, y);
 		KEInputUpdate();
 	}
 
