@@ -1,9 +1,11 @@
 // The actors played frame by frame on small maps: the player, the hackables and the bushes;
-// the guards, their sight, its drawn view and their pop-ups.
+// the guards, their route search, their sight, its drawn view and their pop-ups.
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <random>
+#include <tuple>
 #include "ActorWorld.h"
 #include "Bush.h"
 #include "Guard.h"
@@ -12,6 +14,7 @@
 #include "Path.h"
 #include "Player.h"
 #include "Radio.h"
+#include "ReferencePath.h"
 #include "Server.h"
 #include "Sight.h"
 #include "VisualPopUp.h"
@@ -35,6 +38,15 @@ void PlaceGuard(BasicGuard& g, int column, int row)
 {
 	g.position = CellCentre(column, row);
 	g.homeCell = {(float)column, (float)row};
+}
+
+using CellList = std::vector<std::pair<int, int>>;
+CellList Cells(const std::vector<KEVec2>& route)
+{
+	CellList cells;
+	for (const KEVec2& p : route)
+		cells.push_back({(int)p.x, (int)p.y});
+	return cells;
 }
 
 float Distance(KEVec2 a, KEVec2 b) { return std::hypot(a.x - b.x, a.y - b.y); }
@@ -61,11 +73,7 @@ bool InTriangle(const KEVec2* t, float x, float y)
 	return (s0 >= 0 && s1 >= 0 && s2 >= 0) || (s0 <= 0 && s1 <= 0 && s2 <= 0);
 }
 
-struct Pose
-{
-	const char* where;
-	float       x, y, rotation;
-};
+struct Pose { const char* where; float x, y, rotation; };
 
 // Guard poses in kRooms (cell 40, row 0 at the bottom), visited in order by one guard, so the
 // view must follow each move and turn.
@@ -281,6 +289,54 @@ TEST(GuardTest, PatrolsOutAndHomeAndStandsWithoutARoute)
 	EXPECT_FLOAT_EQ(stander.position.x, CellCentre(5, 5).x);
 }
 
+// What the random grids below cannot ask: the open cells before any search, a route read
+// step by step, and no map at all.
+TEST(FindPathTest, HandMadeCases)
+{
+	GridOnMap grid(8, 8);
+	BasicGuard guard(nullptr);
+	// Asked before its first search, as Init leaves it: every floor cell on the map is open.
+	guard.mapWidth = guard.mapHeight = 8, guard.solidRows = gMapSolid;
+	grid.At(4, 4) = 1;
+	for (auto [c, r, open] : {std::tuple{3, 3, true}, {0, 7, true}, {4, 4, false}, {8, 3, false}, {3, -1, false}})
+		EXPECT_EQ(guard.IsOpenCell(c, r), open) << c << ", " << r;
+	grid.At(4, 4) = 0;
+	EXPECT_TRUE(guard.FindPath({3, 3}, {3.7f, 3.2f}).empty());   // same cell
+	// Fractional inputs are cut to their cells; the first step leaves through y - 1 when it can.
+	EXPECT_EQ(Cells(guard.FindPath({3.9f, 5.2f}, {4.5f, 4.99f})), (CellList{{3, 4}, {4, 4}}));
+	grid.At(5, 5) = 1;   // a wall start still leads out
+	EXPECT_EQ(Cells(guard.FindPath({5, 5}, {5, 7})), (CellList{{5, 6}, {5, 7}}));
+	GridOnMap none(0, 0);   // no map at all: nothing to walk
+	EXPECT_TRUE(guard.FindPath({0, 0}, {2, 0}).empty());
+}
+
+TEST(FindPathTest, SameRoutesAsTheLiteralSearchOnRandomGrids)
+{
+	std::mt19937 random(20261206);
+	BasicGuard guard(nullptr);
+	int routes = 0;
+	for (int map = 0; map < 300; ++map)
+	{
+		const int width = 1 + (int)(random() % 24), height = 1 + (int)(random() % 18);
+		GridOnMap grid(width, height);
+		const int density = (int)(random() % 45);
+		for (int r = 0; r < height; ++r)
+			for (int c = 0; c < width; ++c)
+				grid.At(c, r) = (int)(random() % 100) < density;
+		std::uniform_real_distribution<float> x(-2.0f, width + 2.0f), y(-2.0f, height + 2.0f);
+		for (int search = 0; search < 20; ++search)
+		{
+			const KEVec2 start = {x(random), y(random)}, goal = {x(random), y(random)};
+			const std::vector<KEVec2> expected = ReferencePath(start, goal);
+			ASSERT_EQ(Cells(guard.FindPath(start, goal)), Cells(expected))
+			    << "map " << map << " from (" << start.x << ", " << start.y << ") to (" << goal.x << ", " << goal.y
+			    << ")";
+			routes += !expected.empty();
+		}
+	}
+	EXPECT_GT(routes, 1000);   // most searches found something to compare
+}
+
 // The chase: a route to the player's cell every fifth of a second (twelve frames), walked at
 // 180 units a second plus the unscaled step of the velocity, ending at rest by the player.
 TEST(GuardTest, AChaseReplansEveryTwelveFramesAt180UnitsASecond)
@@ -467,14 +523,10 @@ TEST(ViewWorld, TheDrawnEdgeIsWithinAUnitOfTheTrueOne)
 		const float x0 = pose.x - 160.123f, y0 = pose.y - 160.377f;
 		for (size_t t = 0; t + 2 < view.size(); t += 3)   // rasterise each triangle over its box
 		{
-			float lo[2] = {1e9f, 1e9f}, hi[2] = {-1e9f, -1e9f};
-			for (int k = 0; k < 3; ++k)
-			{
-				lo[0] = std::min(lo[0], view[t + k].x), hi[0] = std::max(hi[0], view[t + k].x);
-				lo[1] = std::min(lo[1], view[t + k].y), hi[1] = std::max(hi[1], view[t + k].y);
-			}
-			for (int i = std::max(0, (int)((lo[0] - x0) / step)); i < n && x0 + i * step <= hi[0]; ++i)
-				for (int j = std::max(0, (int)((lo[1] - y0) / step)); j < n && y0 + j * step <= hi[1]; ++j)
+			const auto [xl, xh] = std::minmax({view[t].x, view[t + 1].x, view[t + 2].x});
+			const auto [yl, yh] = std::minmax({view[t].y, view[t + 1].y, view[t + 2].y});
+			for (int i = std::max(0, (int)((xl - x0) / step)); i < n && x0 + i * step <= xh; ++i)
+				for (int j = std::max(0, (int)((yl - y0) / step)); j < n && y0 + j * step <= yh; ++j)
 					if (InTriangle(&view[t], x0 + i * step, y0 + j * step))
 						drawn[(size_t)i * n + j] = 1;
 		}
