@@ -111,8 +111,7 @@ TEST(PlayerTest, KeysSteerWithTheirPrecedenceUpOnlyTurnsAndSpaceRoots)
 	for (const auto& c : cases)
 	{
 		p.position = o;
-		world.Hold(c.keys);
-		world.Run({&p});
+		world.Play(c.keys, {&p});
 		EXPECT_EQ(Eighths(p), c.eighths);
 		EXPECT_NEAR(p.position.x - o.x, c.dx, 1e-3);
 		EXPECT_NEAR(p.position.y - o.y, c.dy, 1e-3);
@@ -141,8 +140,7 @@ TEST(PlayerTest, WallsPushBackAndARightWallTurnsWIntoNothing)
 	world.Run({&p, &g});
 	EXPECT_FLOAT_EQ(p.position.x, 342.65f);
 	EXPECT_FLOAT_EQ(g.position.x, 343.0f);
-	world.Hold({KEY_W});   // with the wall on its right, W does not turn it: it presses on
-	world.Run({&p}, 10);
+	world.Play({KEY_W}, {&p}, 10);   // with the wall on its right, W does not turn it: it presses on
 	EXPECT_EQ(Eighths(p), 0);
 	EXPECT_NEAR(p.position.y, CellCentre(7, 3).y, 0.01);
 }
@@ -156,27 +154,22 @@ TEST(HackingTest, AServerCountsOnceOnTheSixtiethFrameWithOneBurst)
 	gPlayerBurstStarted = true;   // the last level was left mid-burst: this one starts clean
 	auto started = world.Start({&s, &p});
 	world.Run({&s, &p});   // boxes in place
-	world.Hold({KEY_SPACE});   // 59 frames, then Space breaks: nothing counted, all back to 0
-	world.Run({&s, &p}, 59);
+	world.Play({KEY_SPACE}, {&s, &p}, 59);   // 59 frames, then Space breaks: nothing counted, all back to 0
 	EXPECT_EQ(p.hackCounter, 59);
-	world.Hold({});
-	world.Run({&s, &p});
+	world.Play({}, {&s, &p});
 	EXPECT_EQ(p.hackCounter, 0);
-	world.Hold({KEY_SPACE});
-	world.Run({&s, &p}, 60);
+	world.Play({KEY_SPACE}, {&s, &p}, 60);
 	EXPECT_EQ(p.serversHacked, 1);
 	EXPECT_FALSE(s.hacked);   // marked on the next update
 	EXPECT_TRUE(p.particlesActive && gPlayerBurstStarted);
-	world.Hold({});
-	world.Run({&s, &p});
+	world.Play({}, {&s, &p});
 	EXPECT_TRUE(s.hacked);
 	// Half a second from its start (its own frame the first): flying on the 29th, over on the 30th.
 	world.Run({&s, &p}, 27);
 	EXPECT_TRUE(p.particlesActive && gPlayerBurstStarted && p.particles[5].active);
 	world.Run({&s, &p});
 	EXPECT_FALSE(p.particlesActive || gPlayerBurstStarted || p.particles[5].active);
-	world.Hold({KEY_SPACE});   // Space held on a hacked server: no second count, no new burst
-	world.Run({&s, &p}, 70);
+	world.Play({KEY_SPACE}, {&s, &p}, 70);   // Space held on a hacked server: no second count, no new burst
 	EXPECT_TRUE(p.serversHacked == 1 && s.hacked && !p.particlesActive);
 }
 
@@ -190,20 +183,14 @@ TEST(HackingTest, RadioAndLampSwitchOnlyOnceHackedAnyRadioRunsTheHackSoundAndThe
 	radio.position = lamp.position = p.position = CellCentre(3, 3);
 	far.position = CellCentre(7, 1);
 	auto started = world.Start({&radio, &far, &lamp, &area, &p});
-	auto run = [&](std::initializer_list<unsigned char> keys, int n = 1)
-	{
-		world.Hold(keys);
-		world.Run({&radio, &lamp, &p}, n);
-	};
+	auto run = [&](std::initializer_list<unsigned char> keys, int n = 1) { world.Play(keys, {&radio, &lamp, &p}, n); };
 	run({});
 	run({KEY_E});   // on an unhacked radio or lamp E does nothing
 	EXPECT_FALSE(radio.switchedOn);
 	EXPECT_TRUE(lamp.switchedOn);
-	world.Hold({KEY_SPACE});   // far from the player, an unhacked radio still runs the hacking sound
-	world.Run({&far, &p});
+	world.Play({KEY_SPACE}, {&far, &p});   // far from the player, an unhacked radio still runs the hacking sound
 	EXPECT_EQ(world.Plays(14), 1);
-	world.Hold({});
-	world.Run({&far, &p});
+	world.Play({}, {&far, &p});
 	EXPECT_TRUE(world.sound.hack.paused);
 	run({KEY_SPACE}, 61);
 	EXPECT_TRUE(radio.hacked && lamp.hacked);
@@ -232,11 +219,7 @@ TEST(BushTest, HidingLeavingAndTheSoundOncePerStay)
 	a.position = b.position = p.position = CellCentre(3, 3);
 	b.position.x += 49.0f;   // its 60-unit box reaches one unit into the player's 40-unit one
 	auto started = world.Start({&p, &a, &b});
-	auto run = [&](std::initializer_list<unsigned char> keys, int n = 1)
-	{
-		world.Hold(keys);
-		world.Run({&p, &a, &b}, n);
-	};
+	auto run = [&](std::initializer_list<unsigned char> keys, int n = 1) { world.Play(keys, {&p, &a, &b}, n); };
 	run({});
 	p.caught = true;   // a caught player cannot start hiding
 	run({KEY_SPACE}, 70);
@@ -267,26 +250,6 @@ TEST(BushTest, HidingLeavingAndTheSoundOncePerStay)
 	run({});   // letting go of Space first, then E, leaves the bush for good
 	run({KEY_E}, 30);
 	EXPECT_FALSE(p.hidden || a.hiding || b.hiding);
-}
-
-TEST(GuardTest, PatrolsOutAndHomeAndStandsWithoutARoute)
-{
-	ActorWorld world(kHall);
-	Player p;
-	BasicGuard walker(&p), stander(&p);
-	PlaceGuard(walker, 2, 2);
-	walker.patrolRoute = {{300.0f, 100.0f}, {100.0f, 100.0f}};   // out, then home
-	PlaceGuard(stander, 5, 5);
-	auto started = world.Start({&walker, &stander, &p});
-	bool reachedPoint = false, backHome = false;
-	for (int frame = 0; frame < 400; ++frame)
-	{
-		world.Run({&walker, &stander, &p});
-		reachedPoint |= walker.position.x > 268.0f;   // it turns within 30 units of a point
-		backHome |= reachedPoint && Distance(walker.position, walker.homePosition) < 31.0f;
-	}
-	EXPECT_TRUE(reachedPoint && backHome);
-	EXPECT_FLOAT_EQ(stander.position.x, CellCentre(5, 5).x);
 }
 
 // What the random grids below cannot ask: the open cells before any search, a route read
@@ -335,6 +298,26 @@ TEST(FindPathTest, SameRoutesAsTheLiteralSearchOnRandomGrids)
 		}
 	}
 	EXPECT_GT(routes, 1000);   // most searches found something to compare
+}
+
+TEST(GuardTest, PatrolsOutAndHomeAndStandsWithoutARoute)
+{
+	ActorWorld world(kHall);
+	Player p;
+	BasicGuard walker(&p), stander(&p);
+	PlaceGuard(walker, 2, 2);
+	walker.patrolRoute = {{300.0f, 100.0f}, {100.0f, 100.0f}};   // out, then home
+	PlaceGuard(stander, 5, 5);
+	auto started = world.Start({&walker, &stander, &p});
+	bool reachedPoint = false, backHome = false;
+	for (int frame = 0; frame < 400; ++frame)
+	{
+		world.Run({&walker, &stander, &p});
+		reachedPoint |= walker.position.x > 268.0f;   // it turns within 30 units of a point
+		backHome |= reachedPoint && Distance(walker.position, walker.homePosition) < 31.0f;
+	}
+	EXPECT_TRUE(reachedPoint && backHome);
+	EXPECT_FLOAT_EQ(stander.position.x, CellCentre(5, 5).x);
 }
 
 // The chase: a route to the player's cell every fifth of a second (twelve frames), walked at

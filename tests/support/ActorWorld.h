@@ -92,6 +92,13 @@ public:
 		}
 	}
 
+	// Hold, then Run.
+	void Play(std::initializer_list<unsigned char> keys, std::initializer_list<GameObject*> objects, int n = 1)
+	{
+		Hold(keys);
+		Run(objects, n);
+	}
+
 	// How often the sound with this id was started.
 	int Plays(int id) { return fake.Plays(sound.sounds[id]); }
 	int Grunts() { return Plays(6) + Plays(7) + Plays(8); }
