@@ -6,6 +6,7 @@
 #include <GL/glew.h>
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include "BinaryMap.h"
@@ -197,9 +198,7 @@ TEST_F(LevelTest, TheHudCountsEveryServerCellAndExtraGuardCellsAreLeftEmpty)
 {
 	LevelModule& level = Enter(STATE_SERVER_TUTORIAL);
 	const std::string path = UiOutputPath("level_extra_cells.txt");   // three server and guard cells
-	FILE* file = std::fopen(path.c_str(), "w");
-	std::fputs("w 5\nh 3\nt 40\n7 0 3 0 7\n0 3 2 0 0\n7 0 0 3 0\n", file);
-	std::fclose(file);
+	std::ofstream(path) << "w 5\nh 3\nt 40\n7 0 3 0 7\n0 3 2 0 0\n7 0 0 3 0\n";
 	ASSERT_EQ(LoadBinaryMap(path.c_str()), 1);
 	level.player->hud->serverTotal = 0;
 	KEGameStateInit();

@@ -11,7 +11,6 @@
 #include <sstream>
 #include <string>
 
-#include "EngineHarness.h"
 #include "GameLoop.h"
 #include "GameObject.h"
 #include "GameStates.h"
@@ -44,10 +43,7 @@ void Write(const fs::path& path, const std::string& text)
 	std::ofstream(path, std::ios::binary) << text;
 }
 
-bool Has(const std::string& text, const std::string& part)
-{
-	return text.find(part) != std::string::npos;
-}
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 class PlayerFilesTest : public testing::Test, protected ScriptedInput
 {
