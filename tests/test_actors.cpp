@@ -309,6 +309,8 @@ TEST(GuardTest, PatrolsOutAndHomeAndStandsWithoutARoute)
 	walker.patrolRoute = {{300.0f, 100.0f}, {100.0f, 100.0f}};   // out, then home
 	PlaceGuard(stander, 5, 5);
 	auto started = world.Start({&walker, &stander, &p});
+	world.Run({&walker, &stander, &p});   // 100 units a second plus the unscaled step of the velocity
+	EXPECT_NEAR(Distance(walker.position, CellCentre(2, 2)), (100.0f + 1.0f) / 60.0f, 1e-3f);
 	bool reachedPoint = false, backHome = false;
 	for (int frame = 0; frame < 400; ++frame)
 	{
