@@ -38,24 +38,21 @@ const struct { unsigned char key; int on, off; } kHabits[] = {
 };
 const int kHabitCount = (int)std::size(kHabits);
 
-bool Finite(const KEVec2& v) { return std::isfinite(v.x) && std::isfinite(v.y); }
-
-std::string At(const KEVec2& v) { return " at (" + std::to_string(v.x) + ", " + std::to_string(v.y) + ")"; }
-
 // What is wrong with the running level, or "" when nothing is.
 std::string Fault(const LevelModule& level)
 {
+	auto finite = [](const KEVec2& v) { return std::isfinite(v.x) && std::isfinite(v.y); };
+	auto at = [](const KEVec2& v) { return " at (" + std::to_string(v.x) + ", " + std::to_string(v.y) + ")"; };
 	for (const GameObject* o : level.objectList)
-		if (!Finite(o->position) || !Finite(o->velocity) || !std::isfinite(o->rotation) ||
-		    !Finite(o->boundingBox.min) || !Finite(o->boundingBox.max))
-			return "a number that is not finite: object" + At(o->position);
-	const float right = level.mapColumns * level.cellSize, top = level.mapRows * level.cellSize;
-	auto inside = [&](const KEVec2& p) { return p.x >= 0.0f && p.y >= 0.0f && p.x <= right && p.y <= top; };
-	if (!inside(level.player->position))
-		return "outside the level: the player" + At(level.player->position);
-	for (const BasicGuard* guard : level.guards)
-		if (!inside(guard->position))
-			return "outside the level: a guard" + At(guard->position);
+		if (!finite(o->position) || !finite(o->velocity) || !std::isfinite(o->rotation) || !finite(o->boundingBox.min) ||
+		    !finite(o->boundingBox.max))
+			return "a number that is not finite: object" + at(o->position);
+	std::vector<const GameObject*> actors(level.guards.begin(), level.guards.end());
+	actors.push_back(level.player);
+	for (const GameObject* a : actors)
+		if (!(a->position.x >= 0.0f && a->position.y >= 0.0f && a->position.x <= level.mapColumns * level.cellSize &&
+		      a->position.y <= level.mapRows * level.cellSize))
+			return "outside the level: an actor" + at(a->position);
 	return "";
 }
 

@@ -2,7 +2,7 @@
 // A small level for actor tests: a map drawn as rows of text, the real objects, the keys a
 // player holds each frame, the virtual 1/60 s clock and a recording sound system.
 #include <gtest/gtest.h>
-#include <cstdio>
+#include <fstream>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -32,9 +32,7 @@ public:
 			text += "\n";
 		}
 		const std::string path = UiOutputPath("actor_world_map.txt");
-		FILE* file = std::fopen(path.c_str(), "w");
-		std::fputs(text.c_str(), file);
-		std::fclose(file);
+		std::ofstream(path) << text;
 		EXPECT_EQ(LoadBinaryMap(path.c_str()), 1);
 		sound.LoadSounds();
 		gSoundManager = &sound;
@@ -83,13 +81,6 @@ public:
 		KEInputUpdate();
 	}
 
-	// Moves the cursor to window pixel (x, y), sampled at once.
-	void Cursor(int x, int y)
-	{
-		HarnessSetCursor(x, y);
-		KEInputUpdate();
-	}
-
 	// n frames of updates in list order with the keys held (a press triggers in the first only).
 	void Run(std::initializer_list<GameObject*> objects, int n = 1)
 	{
@@ -99,6 +90,13 @@ public:
 				object->Update();
 			KEInputUpdate();
 		}
+	}
+
+	// Hold, then Run.
+	void Play(std::initializer_list<unsigned char> keys, std::initializer_list<GameObject*> objects, int n = 1)
+	{
+		Hold(keys);
+		Run(objects, n);
 	}
 
 	// How often the sound with this id was started.

@@ -16,17 +16,17 @@ inline std::vector<KEVec2> ReferencePath(KEVec2 start, KEVec2 goal)
 	};
 	std::list<RefNode*>   openList;
 	std::vector<RefNode*> closedList;
+	auto listed = [](const auto& list, int x, int y)
+	{
+		for (RefNode* n : list)
+			if (n->x == x && n->y == y)
+				return true;
+		return false;
+	};
 	auto isOpenCell = [&](int x, int y)
 	{
-		if (x < 0 || x >= gMapWidth || y < 0 || y >= gMapHeight || gMapSolid[y][x] == 1)
-			return false;
-		for (RefNode* n : closedList)
-			if (n->x == x && n->y == y)
-				return false;
-		for (RefNode* n : openList)
-			if (n->x == x && n->y == y)
-				return false;
-		return true;
+		return x >= 0 && x < gMapWidth && y >= 0 && y < gMapHeight && gMapSolid[y][x] != 1 &&
+		       !listed(closedList, x, y) && !listed(openList, x, y);
 	};
 	const int sx = (int)start.x, sy = (int)start.y, gx = (int)goal.x, gy = (int)goal.y;
 	std::vector<KEVec2> route;
