@@ -51,7 +51,7 @@ void StartToFirstMenuFrame(benchmark::State& state)
 }
 BENCHMARK(StartToFirstMenuFrame)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-// 600 frames of the idle main menu at 60 frames a second.
+// 600 frames of the idle main menu at 60 frames a second, once it has settled.
 void IdleMenuPacing(benchmark::State& state)
 {
 	if (!sStarted)
@@ -65,6 +65,10 @@ void IdleMenuPacing(benchmark::State& state)
 		gSplashDone = true;   // the menu itself, left alone
 		gKEGameStateCurr = gKEGameStateNext = STATE_MENU;
 		GameBeginState();
+		// Half a second to settle first: the start-up's warm-up and the first composing of the
+		// still layers run in these frames, behind the splash in the game.
+		for (int i = 0; i < 30; ++i)
+			GameRunFrame();
 		std::vector<double> error;
 		const double cpu0 = CpuSeconds();
 		const auto wall0 = std::chrono::steady_clock::now();
