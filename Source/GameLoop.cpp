@@ -59,8 +59,8 @@ void GameStartUp()
 	sFontBox->LoadFont();
 	gSoundManager->PlayOnSlot(0, gSoundManager->music);
 
-	// The driver's code for every way the game draws is built over the first frames (the
-	// splash), so no later state's first frame waits for it.
+	// The driver's code for every way the game draws is built right after the first frame
+	// (the splash) is shown, so no later frame waits for it.
 	KEGfxWarmUpBegin();
 	KESysSetWindowTitle("Nullvane!");
 	KEGfxSetBackgroundColor(0.0f, 0.0f, 0.0f);

@@ -370,7 +370,7 @@ void KEGfxEnd()
 	KE_CHECK_GL_ERROR("KEGfxEnd");
 	glFinish();
 	PlatformGLSwap();
-	KEGfxWarmUpStep();
+	KEGfxWarmUpRun();
 }
 
 void KEGfxSetBackgroundColor(float r, float g, float b)

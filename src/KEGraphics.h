@@ -111,7 +111,8 @@ void          KEGfxTargetShow(KEGfxTexture* pTarget);
 void          KEGfxTargetEnd();
 // Draws once with each program, blend mode and kind of texture, and copies a target, out of
 // sight, so the driver builds its code for them before some state's first frame needs it:
-// spread over the next frames, a piece after each frame is shown (the back buffer is free then).
+// all of it once the next frame is shown (the back buffer is free then). The program's first
+// frame, the splash, waits for it, and no later one.
 void          KEGfxWarmUpBegin();
 
 // Fonts

@@ -34,8 +34,8 @@ struct KEGfxTargetView
 };
 // Switches the projection, view and viewport to the given destination; no program stays bound.
 void KEGfxSetTargetView(const KEGfxTargetView& view);
-// The next piece of a warm-up begun by KEGfxWarmUpBegin; false once none is left.
-bool KEGfxWarmUpStep();
+// The warm-up begun by KEGfxWarmUpBegin, if one is pending.
+void KEGfxWarmUpRun();
 // The OpenGL name of a program slot (0 for none).
 unsigned int KEGfxShaderProgram(unsigned int slot);
 

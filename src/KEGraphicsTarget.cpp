@@ -175,13 +175,9 @@ void KEGfxTargetShow(KEGfxTexture* pTarget)
 
 namespace
 {
-// The warm-up's pieces: for the window and then a target, each blend mode; a piece draws
-// with the colour program and with pictures of both kinds of side.
-const int kWarmUpPieces = 2 * 3;
-
 struct WarmUp
 {
-	int               next = kWarmUpPieces;   // none pending
+	bool              pending = false;
 	KEGfxTexture*     pictures[2] = {nullptr, nullptr};
 	KEGfxTexture*     target = nullptr;
 	KEGfxVertexList*  mesh = nullptr;
@@ -201,10 +197,10 @@ void FreeWarmUp()
 
 void KEGfxWarmUpBegin()
 {
-	if (!KEGfxHasContext() || sWarmUp.next < kWarmUpPieces)
+	if (!KEGfxHasContext() || sWarmUp.pending)
 		return;
 	// A picture of a power-of-two side and one of another side: the driver builds separate
-	// sampling code for the two.
+	// sampling code for the two. The target's sides are no power of two, as the window's are.
 	const std::vector<unsigned char> white(4 * 4 * 4, 255);
 	sWarmUp.pictures[0] = KEGfxTextureLoadFromMemory(white.data(), 4, 4);
 	sWarmUp.pictures[1] = KEGfxTextureLoadFromMemory(white.data(), 3, 3);
@@ -212,20 +208,23 @@ void KEGfxWarmUpBegin()
 	KEGfxTriAdd(0.0f, 0.0f, 0x01FFFFFF, 0.0f, 1.0f, 64.0f, 0.0f, 0x01FFFFFF, 1.0f, 1.0f,
 	            0.0f, 64.0f, 0x01FFFFFF, 0.0f, 0.0f);
 	sWarmUp.mesh = KEGfxMeshEnd();
-	sWarmUp.target = KEGfxTargetCreate(4, 4);
-	sWarmUp.next = 0;
+	sWarmUp.target = KEGfxTargetCreate(3, 3);
+	sWarmUp.pending = true;
 }
 
-bool KEGfxWarmUpStep()
+void KEGfxWarmUpRun()
 {
-	if (sWarmUp.next >= kWarmUpPieces)
-		return false;
-	const int piece = sWarmUp.next++;
-	const bool offScreen = piece >= 3;
+	if (!sWarmUp.pending)
+		return;
+	// For a target and then the window, each blend mode with the colour program and with
+	// pictures of both kinds of side; the window's copy of a target too.
 	const unsigned int blends[3] = {KE_BLEND_MODE_NONE, KE_BLEND_MODE_BLEND, KE_BLEND_MODE_ADD};
-	// The window's back buffer is drawn into only between frames: the next frame clears it.
-	if (offScreen ? KEGfxTargetBegin(sWarmUp.target, 0.0f, 0.0f, 4.0f, 4.0f) : (Save(), true))
+	for (int piece = 0; piece < 6; ++piece)
 	{
+		const bool offScreen = piece < 3;
+		// The window's back buffer is drawn into only between frames: the next frame clears it.
+		if (offScreen ? !KEGfxTargetBegin(sWarmUp.target, 0.0f, 0.0f, 3.0f, 3.0f) : (Save(), false))
+			continue;
 		KEGfxSetBlendMode(blends[piece % 3]);
 		for (int kind = 0; kind < 3; ++kind)
 		{
@@ -243,8 +242,6 @@ bool KEGfxWarmUpStep()
 			KEGfxTargetShow(sWarmUp.target);   // a copy has code of its own
 		}
 	}
-	if (sWarmUp.next >= kWarmUpPieces)
-		FreeWarmUp();
-	KE_CHECK_GL_ERROR("KEGfxWarmUpStep");
-	return sWarmUp.next < kWarmUpPieces;
+	FreeWarmUp();
+	KE_CHECK_GL_ERROR("KEGfxWarmUpRun");
 }
