@@ -562,6 +562,7 @@ TEST(PopUpTest, TheQuestionShowsUntilTheErrandIsPlannedThenFades)
 	g.pursuitTarget = TARGET_LIGHT;
 	update(3);
 	EXPECT_TRUE(world.Grunts() == 1 && pop.icon->imageIndex == 1 && pop.icon->tint[3] == 1.0f);
+	EXPECT_TRUE(pop.icon->position.x == g.position.x && pop.icon->position.y == g.position.y + 30.0f);   // just above
 	g.pathReady = true;
 	update(19);
 	EXPECT_GT(pop.icon->tint[3], 0.0f);
