@@ -223,7 +223,9 @@ void KEGfxWarmUpRun()
 	{
 		const bool offScreen = piece < 3;
 		// The window's back buffer is drawn into only between frames: the next frame clears it.
-		if (offScreen ? !KEGfxTargetBegin(sWarmUp.target, 0.0f, 0.0f, 3.0f, 3.0f) : (Save(), false))
+		if (!offScreen)
+			Save();
+		else if (!KEGfxTargetBegin(sWarmUp.target, 0.0f, 0.0f, 3.0f, 3.0f))
 			continue;
 		KEGfxSetBlendMode(blends[piece % 3]);
 		for (int kind = 0; kind < 3; ++kind)
