@@ -60,6 +60,13 @@ struct ErrandCast
 	LightArea  area{&lamp};
 	BasicGuard rg{&p, &radio}, lg{&p, &area};
 	Sight      rs{&rg, &p}, ls{&lg, &p};
+
+	// Started and updated in a level's list order.
+	[[nodiscard]] ActorWorld::Started Start(ActorWorld& world)
+	{
+		return world.Start({&lamp, &radio, &rg, &lg, &p, &area, &rs, &ls});
+	}
+	void Run(ActorWorld& world, int n = 1) { world.Run({&lamp, &radio, &rg, &lg, &p, &area, &rs, &ls}, n); }
 };
 
 // A wall block in a hall, a pillar and a room with a door: edges of every direction.
@@ -371,7 +378,7 @@ TEST(GuardTest, ErrandsGruntOnceAndEndStandingStillAtHome)
 	area.position = CellCentre(3, 6);   // the lamp guard stands in its area at home, 80 units from its middle
 	PlaceGuard(rg, 2, 2);
 	PlaceGuard(lg, 1, 6);
-	auto started = world.Start({&lamp, &radio, &rg, &lg, &p, &area, &rs, &ls});
+	auto started = cast.Start(world);
 	p.hidden = true;   // never seen: only the errands move the guards
 	radio.hacked = lamp.hacked = true;
 	struct Case { bool lamp, byPlayer; };
@@ -384,18 +391,18 @@ TEST(GuardTest, ErrandsGruntOnceAndEndStandingStillAtHome)
 		on = !isLamp;
 		int frame = 0, waited = 0;
 		for (; frame < 900 && on != isLamp && !(byPlayer && frame == 60); ++frame)
-			waited = g.waitCounter, world.Run({&lamp, &radio, &rg, &lg, &p, &area, &rs, &ls});
+			waited = g.waitCounter, cast.Run(world);
 		ASSERT_LT(frame, 900);
 		EXPECT_TRUE(byPlayer || waited == 119) << waited;   // switched by the guard on its 120th frame at it
 		on = isLamp;   // the player switches it first, or the guard has
-		world.Run({&lamp, &radio, &rg, &lg, &p, &area, &rs, &ls});
+		cast.Run(world);
 		EXPECT_EQ(g.state, GUARD_RETURN);
-		world.Run({&lamp, &radio, &rg, &lg, &p, &area, &rs, &ls});
+		cast.Run(world);
 		EXPECT_TRUE(!g.path.empty() && Distance(g.path.back(), g.homePosition) < 1.0f);   // heading home
 		for (frame = 0; frame < 900 && g.state != GUARD_PATROL; ++frame)
-			world.Run({&lamp, &radio, &rg, &lg, &p, &area, &rs, &ls});
+			cast.Run(world);
 		const KEVec2 stop = g.position;
-		world.Run({&lamp, &radio, &rg, &lg, &p, &area, &rs, &ls}, 180);
+		cast.Run(world, 180);
 		EXPECT_LE(Distance(g.position, g.homePosition), g.reachDistance);
 		EXPECT_EQ(Distance(g.position, stop), 0.0f);
 		EXPECT_TRUE(g.velocity.x == 0.0f && g.velocity.y == 0.0f);
@@ -418,14 +425,14 @@ TEST(GuardTest, EveryChaserShowsTheChaseAndAnErrandGruntsOnce)
 	PlaceGuard(rg, 2, 2);
 	PlaceGuard(lg, 2, 5);
 	p.position = CellCentre(5, 3);   // in front of both
-	auto started = world.Start({&lamp, &radio, &rg, &lg, &p, &area, &rs, &ls});
+	auto started = cast.Start(world);
 	radio.hacked = lamp.hacked = true;
 	auto chaseShown = [&](int n)
 	{
 		int shown = 0;
 		for (int i = 0; i < n; ++i)
 		{
-			world.Run({&lamp, &radio, &rg, &lg, &p, &area, &rs, &ls});
+			cast.Run(world);
 			for (BasicGuard* g : {&rg, &lg})
 				shown += g->state == GUARD_PURSUE && g->pursuitTarget == TARGET_PLAYER &&
 				         g->popUp->icon->imageIndex == 0 && g->popUp->icon->tint[3] == 1.0f;
@@ -433,7 +440,7 @@ TEST(GuardTest, EveryChaserShowsTheChaseAndAnErrandGruntsOnce)
 		return shown;
 	};
 	// Seen in the first frame, turned to the chase at the end of the second.
-	world.Run({&lamp, &radio, &rg, &lg, &p, &area, &rs, &ls}, 2);
+	cast.Run(world, 2);
 	EXPECT_EQ(chaseShown(60), 120);
 	EXPECT_TRUE(world.Plays(9) + world.Plays(10) == 2 && gDetectingGuards == 2 && gAlarmMusicOn);
 	const int grunts = world.Grunts();
